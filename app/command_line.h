@@ -1,0 +1,26 @@
+#pragma once
+#include "config/limits.h"
+
+// What the command line asks for before anything else happens.
+enum class CommandLineOption { None, GenerateIni, ShowHelp };
+
+// Characters that may stand around an option: end of text, backspace (8,
+// not the tab), line feed, carriage return and space.
+[[nodiscard]] bool IsSeparator(char c) noexcept;
+
+// Looks at the first "/g" (any case) and, failing that, the first "/h".
+// An occurrence counts only with a separator after it and either the start
+// of the text or a separator before it; "/g" wins when both are present.
+[[nodiscard]] CommandLineOption FindCommandLineOption(const char* commandLine);
+
+// Builds the ini path from the command-line text (taken whole: quotes and
+// trailing blanks stay). Empty text names "velkarin.ini" in the current
+// directory; a drive path ("X:\...") or a network path ("\\...") is used as
+// it stands; anything else is joined to the current directory with a
+// backslash. `currentDirectory` may be null when it is unknown. Returns false,
+// leaving `iniPath` empty, when the result cannot be built or does not fit.
+[[nodiscard]] bool ResolveIniPath(const char* commandLine, const char* currentDirectory,
+                                  char (&iniPath)[kPathSize]);
+
+// A path counts as full when its second and third characters are ":\".
+[[nodiscard]] bool IsDrivePath(const char* path) noexcept;

@@ -1,0 +1,98 @@
+#include "app/entry.h"
+
+#include <string>
+
+#include "app/command_line.h"
+#include "app/default_ini.h"
+#include "app/error_report.h"
+#include "config/sync_config.h"
+#include "fileops/create_directory_path.h"
+#include "win32/handles.h"
+#include "win32/message_box.h"
+
+namespace {
+
+constexpr const char* kGeneratedText =
+    "ini-файл сгенерирован.\nОтредактируйте  'velkarin.ini'  перед\n"
+    "следующим запуском программы.";
+
+constexpr const char* kUsageText =
+    "Параметры запуска утилиты синхронизации: [<имя файла инициализации>| /g | /h ]\n"
+    "<имя файла инициализации> - если задано не полное имя файла, то файл должен находиться "
+    "в рабочем каталоге утилиты синхронизации.\n"
+    "/g - создать файл инициализации по умолчанию\n"
+    "/h - вывести это сообщение";
+
+void GenerateIniAndConfirm() {
+  WriteDefaultIni();
+  ShowProgramBox(kGeneratedText, MB_OK);
+}
+
+// True when the run goes on; false when an option was handled.
+bool HandleCommandLineOptions(const char* commandLine) {
+  switch (FindCommandLineOption(commandLine)) {
+    case CommandLineOption::GenerateIni:
+      GenerateIniAndConfirm();
+      return false;
+    case CommandLineOption::ShowHelp:
+      ShowProgramBox(kUsageText, MB_OK | MB_ICONINFORMATION);
+      return false;
+    case CommandLineOption::None:
+      break;
+  }
+  return true;
+}
+
+bool CanOpenForReading(const char* path) {
+  win32::ScopedFile file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return file.Valid();
+}
+
+// Resolves the ini path and makes sure it can be read. False ends the
+// program: the user has been told, or has chosen to generate a file.
+bool LocateIniFile(const char* commandLine, char (&iniPath)[kPathSize]) {
+  char currentDir[kPathSize];
+  const DWORD length = GetCurrentDirectoryA(kPathSize, currentDir);
+  const bool haveCurrentDir = length != 0 && length < kPathSize;
+  // A path that does not fit its buffer is refused like a missing file.
+  if (ResolveIniPath(commandLine, haveCurrentDir ? currentDir : nullptr, iniPath) &&
+      CanOpenForReading(iniPath)) {
+    return true;
+  }
+  if (commandLine[0] != '\0') {
+    ShowProgramBox("Ошибка при задании имени ini-файла.\n Задайте существующий файл.",
+                   MB_OK | MB_ICONERROR);
+    return false;
+  }
+  const int answer = ShowProgramBox("Не существует ini-файл.\n Сгенерировать файл?",
+                                    MB_YESNO | MB_ICONERROR);
+  if (answer != IDNO) GenerateIniAndConfirm();
+  return false;
+}
+
+void LoadAndRun(SyncConfig& config, const char* iniPath) {
+  if (!config.ReadConfiguration(iniPath)) {
+    ShowProgramBox("Ошибка в файле инициализации", MB_OK);
+    return;
+  }
+  // The progress window and the worker thread start here.
+}
+
+}  // namespace
+
+int RunEntry(HINSTANCE /*instance*/, const char* commandLine) {
+  if (!HandleCommandLineOptions(commandLine)) return 0;
+
+  char iniPath[kPathSize];
+  if (!LocateIniFile(commandLine, iniPath)) return 0;
+
+  // Destroyed last: its destructor closes the logs and removes empty ones.
+  SyncConfig config;
+  try {
+    LoadAndRun(config, iniPath);
+  } catch (const DirectoryCreationError& error) {
+    ReportThrownText(error.systemError, error.text);
+  }
+  return 0;
+}

@@ -1,0 +1,8 @@
+#include <windows.h>
+
+#include "app/entry.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR commandLine,
+                   int /*showCommand*/) {
+  return RunEntry(instance, commandLine != nullptr ? commandLine : "");
+}

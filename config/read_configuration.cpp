@@ -1,0 +1,113 @@
+// ReadConfiguration: [Основные параметры] into SyncConfig, in the order the
+// settings depend on each other: the target first (the logs live there),
+// then the source, then the switches and texts, then the list sections.
+#include <windows.h>
+
+#include <cstring>
+#include <ostream>
+#include <vector>
+
+#include "win32/message_box.h"
+#include "config/directory_path.h"
+#include "config/rule_lists.h"
+#include "config/sync_config.h"
+#include "config/yes_no.h"
+#include "fileops/create_directory_path.h"
+#include "log/logs.h"
+
+namespace {
+
+constexpr const char* kMainSection = "Основные параметры";
+constexpr const char* kDefaultTargetDir = "C:\\Каду++ Клиент";
+constexpr const char* kDefaultProgram = "kadu.exe";
+
+class IniFile {
+ public:
+  explicit IniFile(const char* path) : path_(path), work_(kWorkBufferSize, '\0') {}
+
+  // The value of a key of the main section, or `fallback` when the key is
+  // absent. The profile reader trims blanks and one pair of quotes.
+  const char* Value(const char* key, const char* fallback) {
+    GetPrivateProfileStringA(kMainSection, key, fallback, work_.data(),
+                             static_cast<DWORD>(work_.size()), path_);
+    return work_.data();
+  }
+
+  // Same, into one of the configuration's own 1024-byte fields.
+  void ValueInto(const char* key, const char* fallback, char (&field)[kPathSize]) {
+    GetPrivateProfileStringA(kMainSection, key, fallback, field, kPathSize, path_);
+  }
+
+  bool YesNo(const char* key, bool current) { return IsYes(Value(key, YesNoText(current))); }
+
+  char* WorkBuffer() { return work_.data(); }
+  std::size_t WorkBufferSize() const { return work_.size(); }
+
+ private:
+  const char* path_;
+  std::vector<char> work_;
+};
+
+// An empty directory would mean synchronising "no path at all": a value that
+// does not fit its field is refused in the same words as a missing one.
+void RefuseTarget() {
+  ShowProgramBox("Ошибка, не задан путь к каталогу приемнику. Синхронизация невозможна.",
+                 MB_OK | MB_ICONWARNING);
+}
+
+void RefuseSource() {
+  ErrorLog() << "Ошибка, не указан путь к каталогу источнику. "
+             << " Синхронизация невозможна." << std::endl;
+}
+
+}  // namespace
+
+bool SyncConfig::ReadConfiguration(const char* iniPath) {
+  IniFile ini(iniPath);
+
+  const char* target = ini.Value("КаталогПриемник", kDefaultTargetDir);
+  if (target[0] == '\0') {
+    RefuseTarget();
+    return false;
+  }
+  char expanded[kPathSize];
+  const DWORD expandedSize = ExpandEnvironmentStringsA(target, expanded, kPathSize);
+  if (expandedSize == 0 || expandedSize > kPathSize) {
+    RefuseTarget();
+    return false;
+  }
+  NormaliseDirectoryPath(targetDir, expanded);
+  if (targetDir[0] == '\0') {
+    RefuseTarget();
+    return false;
+  }
+
+  CreateDirectoryPath(targetDir);  // throws text; the entry reports it
+  OpenLogs(targetDir);
+
+  char currentDir[kPathSize] = "";
+  const DWORD currentSize = GetCurrentDirectoryA(kPathSize, currentDir);
+  if (currentSize == 0 || currentSize >= kPathSize) currentDir[0] = '\0';
+  const char* source = ini.Value("КаталогИсточник", currentDir);
+  if (source[0] == '\0') {
+    RefuseSource();
+    return false;
+  }
+  NormaliseDirectoryPath(sourceDir, source);
+  if (sourceDir[0] == '\0') {
+    RefuseSource();
+    return false;
+  }
+
+  writeStatistics = ini.YesNo("ВыводитьСтатистикуСинхронизации", writeStatistics);
+  if (!writeStatistics) CloseStatsLogEarly();
+
+  clearReadOnly = ini.YesNo("СниматьReadOnly", clearReadOnly);
+  deleteUnneeded = ini.YesNo("УдалятьНенужныеФайлы", deleteUnneeded);
+  ini.ValueInto("Выполнить", kDefaultProgram, runCommand);
+  ini.ValueInto("КоманднаяСтрока", "", runArguments);
+  askOnError = !IsNo(ini.Value("ВопросПриОшибке", YesNoText(askOnError)));
+  ini.ValueInto("ПроверятьЗапущеноЛиУже", kDefaultProgram, runningCheckName);
+
+  return ReadRuleLists(*this, iniPath, ini.WorkBuffer(), ini.WorkBufferSize());
+}

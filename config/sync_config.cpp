@@ -1,0 +1,26 @@
+#include "config/sync_config.h"
+
+#include <windows.h>
+
+#include "log/logs.h"
+
+namespace {
+
+// Extended-length paths came with the NT 5 family. GetVersionExA is what the
+// rule is defined on; newer systems may report a lower version to programs
+// without a manifest, but never below 5.
+bool QueryLongPathCapable() {
+  OSVERSIONINFOA version{};
+  version.dwOSVersionInfoSize = sizeof(version);  // 148 bytes
+#if defined(_MSC_VER)
+#pragma warning(suppress : 4996)
+#endif
+  if (!GetVersionExA(&version)) return true;
+  return version.dwMajorVersion >= 5;
+}
+
+}  // namespace
+
+SyncConfig::SyncConfig() : longPathCapable(QueryLongPathCapable()) {}
+
+SyncConfig::~SyncConfig() { CloseLogs(); }

@@ -1,0 +1,48 @@
+#pragma once
+// The one object of a run: every setting of the ini file, the rule lists,
+// and the run state shared by the engine, the file operations and the
+// progress window. Filled on the main thread before the worker starts; the
+// destructor closes both logs and removes those that stayed empty.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "config/check_pair.h"
+#include "config/limits.h"
+
+struct HWND__;  // the progress window's handle type, without <windows.h>
+
+class SyncConfig {
+ public:
+  SyncConfig();
+  ~SyncConfig();
+  SyncConfig(const SyncConfig&) = delete;
+  SyncConfig& operator=(const SyncConfig&) = delete;
+
+  // Reads the ini file at `iniPath`, creating the target directory and
+  // opening the logs there on the way. False when the configuration is not
+  // usable; the reason has been shown or logged already. Directory creation
+  // failures are thrown as DirectoryCreationError.
+  [[nodiscard]] bool ReadConfiguration(const char* iniPath);
+
+  bool clearReadOnly = true;     // СниматьReadOnly
+  bool deleteUnneeded = false;   // УдалятьНенужныеФайлы
+  bool askOnError = true;        // ВопросПриОшибке
+  bool writeStatistics = false;  // ВыводитьСтатистикуСинхронизации
+  char runCommand[kPathSize] = {};        // Выполнить, as written
+  char runArguments[kPathSize] = {};      // КоманднаяСтрока, as written
+  char runningCheckName[kPathSize] = {};  // ПроверятьЗапущеноЛиУже, as written
+  bool updateListInForce = false;  // [Обновлять] holds at least one entry
+  char sourceDir[kPathSize] = {};  // КаталогИсточник, ends with "\"
+  char targetDir[kPathSize] = {};  // КаталогПриемник expanded, ends with "\"
+
+  std::vector<std::string> ignoreList;        // [Игнорировать]
+  std::vector<std::string> skipExistingList;  // [Пропустить существующие]
+  std::vector<std::string> cutList;           // [Вырезать]
+  std::vector<std::string> updateList;        // [Обновлять]
+  std::vector<std::string> strictList;        // [СтрогоСинхронизировать]
+  std::int32_t errorCount = 0;                // errors of the run; 0 is success
+  std::vector<CheckPair> checkPairs;          // [Проверить пары]
+  bool longPathCapable = false;  // the system takes extended-length paths
+  HWND__* progressWindowHandle = nullptr;  // where status texts go, if set
+};

@@ -1,0 +1,251 @@
+// ReadConfiguration on real ini files in temporary directories, through the
+// platform's own profile reader.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "config/sync_config.h"
+#include "fileops/create_directory_path.h"
+#include "tests/support/test_support.h"
+
+using namespace testing_support;
+
+namespace {
+
+// What a load left behind, captured after the logs were closed again.
+struct Loaded {
+  bool result = false;
+  bool threw = false;
+  std::string thrown;
+  bool clearReadOnly = false, deleteUnneeded = false, askOnError = false, writeStatistics = false;
+  std::string runCommand, runArguments, runningCheckName, sourceDir, targetDir;
+  std::optional<std::string> errorLog, statsLog;  // as they were before teardown
+};
+
+// Writes `ini` (Windows-1251 text, LF line ends turned into CR LF) into a
+// file and loads it; the logs are read before the configuration is
+// destroyed, and the streams are restored before anything is asserted.
+Loaded Load(const TempDir& dir, const std::string& ini) {
+  std::string crlf;
+  for (char c : ini) {
+    if (c == '\n') crlf += '\r';
+    crlf += c;
+  }
+  const std::string iniPath = dir / "test.ini";
+  WriteFileBytes(iniPath, crlf);
+
+  Loaded loaded;
+  StdStreamGuard guard;
+  {
+    SyncConfig config;
+    try {
+      loaded.result = config.ReadConfiguration(iniPath.c_str());
+    } catch (const DirectoryCreationError& error) {
+      loaded.threw = true;
+      loaded.thrown = error.text;
+    }
+    std::fflush(stdout);
+    std::fflush(stderr);
+    loaded.clearReadOnly = config.clearReadOnly;
+    loaded.deleteUnneeded = config.deleteUnneeded;
+    loaded.askOnError = config.askOnError;
+    loaded.writeStatistics = config.writeStatistics;
+    loaded.runCommand = config.runCommand;
+    loaded.runArguments = config.runArguments;
+    loaded.runningCheckName = config.runningCheckName;
+    loaded.sourceDir = config.sourceDir;
+    loaded.targetDir = config.targetDir;
+    if (!loaded.targetDir.empty()) {
+      loaded.errorLog = ReadFileBytes(loaded.targetDir + "velkarin.err");
+      loaded.statsLog = ReadFileBytes(loaded.targetDir + "velkarin.out");
+    }
+  }
+  return loaded;
+}
+
+std::string CurrentDir() {
+  char buffer[4096];
+  const DWORD length = GetCurrentDirectoryA(sizeof(buffer), buffer);
+  return std::string(buffer, length);
+}
+
+// The program's own default target lives on drive C: of the test prefix;
+// tests that load it remove what they created.
+struct DefaultTargetCleanup {
+  const std::string path = "C:\\Каду++ Клиент";
+  const bool existed = Exists(path);
+  ~DefaultTargetCleanup() {
+    if (!existed) DeleteTree(path);
+  }
+};
+
+void ExpectAllDefaults(const Loaded& loaded, const std::string& sourceDir) {
+  EXPECT_TRUE(loaded.result);
+  EXPECT_FALSE(loaded.threw) << loaded.thrown;
+  EXPECT_EQ(loaded.targetDir, "C:\\Каду++ Клиент\\");
+  EXPECT_EQ(loaded.sourceDir, sourceDir);
+  EXPECT_FALSE(loaded.writeStatistics);
+  EXPECT_TRUE(loaded.clearReadOnly);
+  EXPECT_FALSE(loaded.deleteUnneeded);
+  EXPECT_TRUE(loaded.askOnError);
+  EXPECT_EQ(loaded.runCommand, "kadu.exe");
+  EXPECT_EQ(loaded.runArguments, "");
+  EXPECT_EQ(loaded.runningCheckName, "kadu.exe");
+}
+
+}  // namespace
+
+TEST(ReadConfiguration, EmptyMainSectionGivesEveryDefault) {
+  TempDir dir("cfg");
+  DefaultTargetCleanup cleanup;
+  ScopedCurrentDir cwd(dir.Path());
+  const Loaded loaded = Load(dir, "[Основные параметры]\n");
+  ExpectAllDefaults(loaded, dir.Path() + "\\");
+  EXPECT_TRUE(IsDirectory("C:\\Каду++ Клиент")) << "the default target is created";
+  EXPECT_FALSE(Exists("C:\\Каду++ Клиент\\velkarin.err")) << "empty logs are removed";
+  EXPECT_FALSE(Exists("C:\\Каду++ Клиент\\velkarin.out"));
+}
+
+TEST(ReadConfiguration, TheDefaultTemplateReadsBackAsAllDefaults) {
+  TempDir dir("tpl");
+  DefaultTargetCleanup cleanup;
+  ScopedCurrentDir cwd(dir.Path());
+  const std::optional<std::string> bytes = ReadFileBytes(VELKARIN_TEMPLATE_PATH);
+  ASSERT_TRUE(bytes.has_value());
+  ASSERT_EQ(bytes->size(), 5624u);
+  WriteFileBytes(dir / "velkarin.ini", *bytes);
+
+  Loaded loaded;
+  {
+    StdStreamGuard guard;
+    SyncConfig config;
+    loaded.result = config.ReadConfiguration((dir / "velkarin.ini").c_str());
+    loaded.clearReadOnly = config.clearReadOnly;
+    loaded.deleteUnneeded = config.deleteUnneeded;
+    loaded.askOnError = config.askOnError;
+    loaded.writeStatistics = config.writeStatistics;
+    loaded.runCommand = config.runCommand;
+    loaded.runArguments = config.runArguments;
+    loaded.runningCheckName = config.runningCheckName;
+    loaded.sourceDir = config.sourceDir;
+    loaded.targetDir = config.targetDir;
+  }
+  ExpectAllDefaults(loaded, dir.Path() + "\\");
+}
+
+TEST(ReadConfiguration, YesNoSwitchesFollowTheRussianWordsOnly) {
+  TempDir dir("yn");
+  struct Case {
+    const char* value;
+    bool yes;  // for the three "yes only if да" switches
+    bool ask;  // ВопросПриОшибке: "yes unless нет"
+  };
+  const Case cases[] = {{"да", true, true},   {"Да", true, true},   {"ДА", true, true},
+                        {"нет", false, false}, {"Нет", false, false}, {"НЕТ", false, false},
+                        {"yes", false, true},  {"no", false, true},   {"", false, true},
+                        {"1", false, true}};
+  for (const Case& c : cases) {
+    const std::string v = c.value;
+    const Loaded loaded =
+        Load(dir, "[Основные параметры]\nКаталогПриемник=" + (dir / "target") +
+                      "\nКаталогИсточник=" + dir.Path() + "\nВыводитьСтатистикуСинхронизации=" +
+                      v + "\nСниматьReadOnly=" + v + "\nУдалятьНенужныеФайлы=" + v +
+                      "\nВопросПриОшибке=" + v + "\n");
+    ASSERT_TRUE(loaded.result) << c.value;
+    EXPECT_EQ(loaded.writeStatistics, c.yes) << "'" << c.value << "'";
+    EXPECT_EQ(loaded.clearReadOnly, c.yes) << "'" << c.value << "'";
+    EXPECT_EQ(loaded.deleteUnneeded, c.yes) << "'" << c.value << "'";
+    EXPECT_EQ(loaded.askOnError, c.ask) << "'" << c.value << "'";
+  }
+}
+
+TEST(ReadConfiguration, TargetIsExpandedAndSourceIsNot) {
+  TempDir dir("env");
+  ScopedEnv env("VELKARIN_TEST_DIR", dir.Path());
+  const Loaded loaded = Load(dir,
+                             "[Основные параметры]\n"
+                             "КаталогПриемник=%VELKARIN_TEST_DIR%\\x\n"
+                             "КаталогИсточник=%VELKARIN_TEST_DIR%\n"
+                             "Выполнить = Bin\\Каду.exe \n"
+                             "КоманднаяСтрока=\"-a -b\"\n"
+                             "ПроверятьЗапущеноЛиУже=\n");
+  ASSERT_TRUE(loaded.result);
+  EXPECT_EQ(loaded.targetDir, dir.Path() + "\\x\\");
+  EXPECT_TRUE(IsDirectory(dir / "x"));
+  EXPECT_EQ(loaded.sourceDir, "%VELKARIN_TEST_DIR%\\");
+  EXPECT_EQ(loaded.runCommand, "Bin\\Каду.exe") << "the profile reader trims blanks";
+  EXPECT_EQ(loaded.runArguments, "-a -b") << "and one pair of quotes";
+  EXPECT_EQ(loaded.runningCheckName, "");
+}
+
+TEST(ReadConfiguration, TrailingBackslashIsNotDoubled) {
+  TempDir dir("bs");
+  const Loaded loaded = Load(dir, "[Основные параметры]\nКаталогПриемник=" + (dir / "t\\") +
+                                      "\nКаталогИсточник=" + dir.Path() + "\\\n");
+  ASSERT_TRUE(loaded.result);
+  EXPECT_EQ(loaded.targetDir, dir.Path() + "\\t\\");
+  EXPECT_EQ(loaded.sourceDir, dir.Path() + "\\");
+}
+
+TEST(ReadConfiguration, EmptyOrOverlongSourceIsLoggedAndRefused) {
+  TempDir dir("src");
+  const std::string line =
+      "Ошибка, не указан путь к каталогу источнику.  Синхронизация невозможна.\r\n";
+  for (const std::string& value : {std::string(), "C:\\" + std::string(1100, 's')}) {
+    const Loaded loaded = Load(dir, "[Основные параметры]\nКаталогПриемник=" + (dir / "t") +
+                                        "\nКаталогИсточник=" + value + "\n");
+    EXPECT_FALSE(loaded.result) << value.size();
+    EXPECT_EQ(loaded.sourceDir, "");
+    EXPECT_EQ(loaded.errorLog.value_or("<none>"), line);
+    EXPECT_TRUE(Exists(dir / "t\\velkarin.err")) << "an error log with a line stays";
+    EXPECT_FALSE(Exists(dir / "t\\velkarin.out"));
+  }
+}
+
+TEST(ReadConfiguration, EmptyOrOverlongTargetIsRefusedWithTheBox) {
+  TempDir dir("tgt");
+  ScopedEnv longValue("VELKARIN_LONG", "C:\\" + std::string(1030, 'e'));
+  const std::string values[] = {
+      "",                               // present but empty
+      "C:\\" + std::string(1020, 'l'),  // fits 1023 only without the backslash
+      "%VELKARIN_LONG%",                // the expansion does not fit 1024 bytes
+  };
+  for (const std::string& value : values) {
+    BoxAnswerer box("velkarin", "ok");
+    const Loaded loaded = Load(dir, "[Основные параметры]\nКаталогПриемник=" + value +
+                                        "\nКаталогИсточник=" + dir.Path() + "\n");
+    const BoxReport report = box.Finish();
+    EXPECT_FALSE(loaded.result) << value;
+    EXPECT_FALSE(loaded.threw) << loaded.thrown;
+    EXPECT_EQ(loaded.targetDir, "");
+    ASSERT_TRUE(report.shown) << value;
+    EXPECT_EQ(report.text,
+              "Ошибка, не задан путь к каталогу приемнику. Синхронизация невозможна.");
+    EXPECT_EQ(report.icon, "warning");
+    EXPECT_EQ(report.buttons, "ok");
+  }
+}
+
+TEST(ReadConfiguration, TargetThatCannotBeCreatedThrowsBeforeAnyLog) {
+  TempDir dir("blk");
+  WriteFileBytes(dir / "file", "x");
+  const Loaded loaded = Load(dir, "[Основные параметры]\nКаталогПриемник=" + (dir / "file\\sub") +
+                                      "\nКаталогИсточник=" + dir.Path() + "\n");
+  EXPECT_TRUE(loaded.threw);
+  EXPECT_EQ(loaded.thrown, "невозможно создать каталог \"" + (dir / "file") +
+                               "\" т.к. найден файл с тем же именем");
+  EXPECT_FALSE(Exists(dir / "file\\sub"));
+}
+
+TEST(ReadConfiguration, RelativeTargetIsTakenAgainstTheCurrentDirectory) {
+  TempDir dir("rel");
+  ScopedCurrentDir cwd(dir.Path());
+  const Loaded loaded =
+      Load(dir, "[Основные параметры]\nКаталогПриемник=rel\\Приемник\nКаталогИсточник=.\n");
+  ASSERT_TRUE(loaded.result);
+  EXPECT_EQ(loaded.targetDir, "rel\\Приемник\\");
+  EXPECT_EQ(loaded.sourceDir, ".\\");
+  EXPECT_TRUE(IsDirectory(dir / "rel\\Приемник"));
+  EXPECT_EQ(CurrentDir(), dir.Path());
+}

@@ -1,0 +1,125 @@
+// velkarin.exe's command line: /g, /h, the ini name, and the boxes they show.
+#include <gtest/gtest.h>
+
+#include "tests/e2e/e2e_support.h"
+
+using namespace e2e;
+using namespace testing_support;
+
+namespace {
+
+const char kGenerated[] =
+    "ini-файл сгенерирован.\nОтредактируйте  'velkarin.ini'  перед\nследующим запуском программы.";
+const char kUsage[] =
+    "Параметры запуска утилиты синхронизации: [<имя файла инициализации>| /g | /h ]\n"
+    "<имя файла инициализации> - если задано не полное имя файла, то файл должен находиться в "
+    "рабочем каталоге утилиты синхронизации.\n"
+    "/g - создать файл инициализации по умолчанию\n"
+    "/h - вывести это сообщение";
+const char kBadName[] = "Ошибка при задании имени ini-файла.\n Задайте существующий файл.";
+const char kMissingDefault[] = "Не существует ini-файл.\n Сгенерировать файл?";
+
+void ExpectBox(const BoxReport& box, const char* text, const char* icon, const char* buttons,
+               const std::string& context) {
+  ASSERT_TRUE(box.shown) << context << ": no box";
+  EXPECT_EQ(box.text, text) << context;
+  EXPECT_EQ(box.icon, icon) << context;
+  EXPECT_EQ(box.buttons, buttons) << context;
+}
+
+// A run that ends on its own, with exit code 0, after the boxes expected.
+void ExpectCleanExit(const VelkarinRun& run, const std::string& context) {
+  EXPECT_TRUE(run.exited) << context << ": still running (an unexpected box?)";
+  EXPECT_EQ(run.exitCode, 0u) << context;
+}
+
+}  // namespace
+
+TEST(CommandLine, HelpShowsTheFourUsageLines) {
+  TempDir dir("h");
+  for (const char* arguments : {"/h", "/H", "x.ini /h"}) {
+    const VelkarinRun run = RunVelkarin(arguments, dir.Path(), {ProgramBox()});
+    ExpectCleanExit(run, arguments);
+    ExpectBox(run.boxes[0], kUsage, "information", "ok", arguments);
+  }
+  EXPECT_FALSE(Exists(dir / "velkarin.ini"));
+}
+
+TEST(CommandLine, GenerateWritesTheTemplateInTheWorkingDirectory) {
+  const std::string expected = TemplateBytes();
+  ASSERT_EQ(expected.size(), 5624u);
+  for (const char* arguments : {"/g", "/G", "a.ini /g", "/g /h", "/h /g"}) {
+    TempDir dir("g");
+    // An earlier velkarin.ini is replaced; a named ini is neither read nor
+    // written, and nothing is synchronised.
+    WriteFileBytes(dir / "velkarin.ini", "[old]\r\nkeep=no\r\n" + std::string(8000, '#'));
+    WriteIni(dir / "a.ini", "[Основные параметры]\nКаталогПриемник=" + (dir / "target") + "\n");
+    const VelkarinRun run = RunVelkarin(arguments, dir.Path(), {ProgramBox()});
+    ExpectCleanExit(run, arguments);
+    ExpectBox(run.boxes[0], kGenerated, "none", "ok", arguments);
+    EXPECT_EQ(ReadFileBytes(dir / "velkarin.ini").value_or(""), expected) << arguments;
+    EXPECT_FALSE(Exists(dir / "target")) << arguments << ": no run after /g";
+  }
+}
+
+TEST(CommandLine, NotAnOptionWithoutSeparatorsSoANamedFileIsMissing) {
+  TempDir dir("x");
+  for (const char* arguments : {"x/g", "/gx", "/hx", "\"a.ini\"", "nothere.ini", "a.ini\t/g"}) {
+    WriteIni(dir / "a.ini", "[Основные параметры]\n");
+    const VelkarinRun run = RunVelkarin(arguments, dir.Path(), {ProgramBox()});
+    ExpectCleanExit(run, arguments);
+    ExpectBox(run.boxes[0], kBadName, "error", "ok", arguments);
+    EXPECT_FALSE(Exists(dir / "velkarin.ini")) << arguments;
+  }
+}
+
+TEST(CommandLine, NamedIniPathBeyond1023CharactersIsRefused) {
+  TempDir dir("long");
+  const std::string name = std::string(1030, 'n') + ".ini";
+  const VelkarinRun run = RunVelkarin(name, dir.Path(), {ProgramBox()});
+  ExpectCleanExit(run, "long name");
+  ExpectBox(run.boxes[0], kBadName, "error", "ok", "long name");
+}
+
+TEST(CommandLine, MissingDefaultIniAnsweredNoWritesNothing) {
+  TempDir dir("no");
+  const VelkarinRun run = RunVelkarin("", dir.Path(), {ProgramBox("no")});
+  ExpectCleanExit(run, "answer No");
+  ExpectBox(run.boxes[0], kMissingDefault, "error", "yes,no", "answer No");
+  EXPECT_FALSE(Exists(dir / "velkarin.ini"));
+}
+
+TEST(CommandLine, MissingDefaultIniAnsweredYesWritesTheTemplateAndStops) {
+  TempDir dir("yes");
+  const VelkarinRun run = RunVelkarin("", dir.Path(), {ProgramBox("yes"), ProgramBox()});
+  ExpectCleanExit(run, "answer Yes");
+  ExpectBox(run.boxes[0], kMissingDefault, "error", "yes,no", "answer Yes");
+  ExpectBox(run.boxes[1], kGenerated, "none", "ok", "confirmation");
+  EXPECT_EQ(ReadFileBytes(dir / "velkarin.ini").value_or(""), TemplateBytes());
+  // The new file names the default target; the program must not have gone
+  // on to load it.
+  EXPECT_FALSE(Exists("C:\\Каду++ Клиент\\velkarin.err"));
+}
+
+TEST(CommandLine, FullAndRelativeIniNamesAreFound) {
+  TempDir dir("names");
+  CreateDirectoryA((dir / "sub").c_str(), nullptr);
+  const std::string ini = "[Основные параметры]\nКаталогПриемник=" + (dir / "target") +
+                          "\nКаталогИсточник=" + dir.Path() + "\n";
+  WriteIni(dir / "sub\\a.ini", ini);
+  WriteIni(dir / "b.ini", ini);
+  WriteIni(dir / "velkarin.ini", ini);
+  // A full path, a name relative to the working directory, and none at all:
+  // each loads cleanly, creating the target and leaving no log behind.
+  const std::pair<std::string, std::string> cases[] = {
+      {dir / "sub\\a.ini", dir.Path()}, {"sub\\a.ini", dir.Path()}, {"", dir.Path()},
+      {"b.ini", dir.Path()}};
+  for (const auto& [arguments, cwd] : cases) {
+    DeleteTree(dir / "target");
+    const VelkarinRun run = RunVelkarin(arguments, cwd);
+    ExpectCleanExit(run, arguments);
+    EXPECT_TRUE(IsDirectory(dir / "target")) << arguments;
+    EXPECT_FALSE(Exists(dir / "target\\velkarin.err")) << arguments;
+    EXPECT_FALSE(Exists(dir / "target\\velkarin.out")) << arguments;
+  }
+}

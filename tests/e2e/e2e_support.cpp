@@ -1,0 +1,60 @@
+#include "tests/e2e/e2e_support.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+namespace e2e {
+
+using namespace testing_support;
+
+VelkarinRun RunVelkarin(const std::string& arguments, const std::string& workingDir,
+                        const std::vector<ExpectedBox>& boxes) {
+  VelkarinRun run;
+  std::string commandLine = "\"" + ExeDir() + "\\velkarin.exe\"";
+  if (!arguments.empty()) commandLine += " " + arguments;
+
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  std::vector<char> line(commandLine.begin(), commandLine.end());
+  line.push_back('\0');
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      workingDir.c_str(), &startup, &process)) {
+    ADD_FAILURE() << "cannot start velkarin.exe, error " << GetLastError();
+    return run;
+  }
+  win32::ScopedKernelHandle processHandle(process.hProcess);
+  win32::ScopedKernelHandle threadHandle(process.hThread);
+
+  for (const ExpectedBox& box : boxes) {
+    BoxAnswerer answerer(box.caption, box.button, 15000);
+    run.boxes.push_back(answerer.Finish());
+  }
+  if (WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0) {
+    run.exited = true;
+    GetExitCodeProcess(process.hProcess, &run.exitCode);
+  } else {
+    // Still running: most likely waiting on a box nobody expected.
+    TerminateProcess(process.hProcess, 255);
+    WaitForSingleObject(process.hProcess, 5000);
+  }
+  return run;
+}
+
+std::string TemplateBytes() {
+  const std::optional<std::string> bytes = ReadFileBytes(VELKARIN_TEMPLATE_PATH);
+  EXPECT_TRUE(bytes.has_value()) << VELKARIN_TEMPLATE_PATH;
+  return bytes.value_or(std::string());
+}
+
+void WriteIni(const std::string& path, const std::string& text) {
+  std::string crlf;
+  for (char c : text) {
+    if (c == '\n') crlf += '\r';
+    crlf += c;
+  }
+  WriteFileBytes(path, crlf);
+}
+
+}  // namespace e2e

@@ -1,0 +1,38 @@
+#pragma once
+// Runs velkarin.exe itself under Wine and answers its message boxes.
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/support/test_support.h"
+#include "win32/handles.h"
+
+namespace e2e {
+
+struct ExpectedBox {
+  std::string caption;
+  std::string button;  // ok, yes, no, cancel
+};
+
+struct VelkarinRun {
+  bool exited = false;  // ended by itself within the time allowed
+  unsigned long exitCode = 0;
+  std::vector<testing_support::BoxReport> boxes;  // one per expected box, in order
+};
+
+// Starts velkarin.exe with `arguments` in `workingDir`, answers the boxes
+// in the given order (each bounded), then waits for the program to end.
+VelkarinRun RunVelkarin(const std::string& arguments, const std::string& workingDir,
+                        const std::vector<ExpectedBox>& boxes = {});
+
+// The program's boxes all carry this caption.
+inline ExpectedBox ProgramBox(const std::string& button = "ok") { return {"velkarin", button}; }
+
+// The committed default ini file, byte for byte.
+std::string TemplateBytes();
+
+// Writes an ini file from Windows-1251 text with LF line ends,
+// stored with CR LF as an editor on Windows would.
+void WriteIni(const std::string& path, const std::string& text);
+
+}  // namespace e2e

@@ -1,0 +1,65 @@
+// The two logs in the target directory: created per run, removed when empty.
+#include <gtest/gtest.h>
+
+#include "tests/e2e/e2e_support.h"
+
+using namespace e2e;
+using namespace testing_support;
+
+namespace {
+
+std::string Ini(const TempDir& dir, const std::string& extra) {
+  return "[Основные параметры]\nКаталогПриемник=" + (dir / "target") + "\nКаталогИсточник=" +
+         dir.Path() + "\n" + extra;
+}
+
+}  // namespace
+
+TEST(Logs, CleanLoadLeavesNeitherLog) {
+  for (const char* statistics : {"нет", "да", "ДА", "Да"}) {
+    TempDir dir("clean");
+    WriteIni(dir / "velkarin.ini",
+             Ini(dir, std::string("ВыводитьСтатистикуСинхронизации=") + statistics + "\n"));
+    const VelkarinRun run = RunVelkarin("", dir.Path());
+    ASSERT_TRUE(run.exited) << statistics;
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_TRUE(IsDirectory(dir / "target")) << statistics;
+    EXPECT_FALSE(Exists(dir / "target\\velkarin.err")) << statistics;
+    EXPECT_FALSE(Exists(dir / "target\\velkarin.out")) << statistics << ": empty statistics log";
+  }
+}
+
+TEST(Logs, EarlierLogsAreReplacedNotAppendedTo) {
+  TempDir dir("old");
+  CreateDirectoryA((dir / "target").c_str(), nullptr);
+  WriteFileBytes(dir / "target\\velkarin.err", "old error line\r\n");
+  WriteFileBytes(dir / "target\\velkarin.out", "old statistics\r\n");
+
+  // A run that logs an error: the error log holds only this run's line.
+  WriteIni(dir / "velkarin.ini", "[Основные параметры]\nКаталогПриемник=" + (dir / "target") +
+                                     "\nКаталогИсточник=\n");
+  const VelkarinRun failing = RunVelkarin("", dir.Path(), {ProgramBox()});
+  ASSERT_TRUE(failing.exited);
+  EXPECT_EQ(ReadFileBytes(dir / "target\\velkarin.err").value_or("<missing>"),
+            "Ошибка, не указан путь к каталогу источнику.  Синхронизация невозможна.\r\n");
+  EXPECT_FALSE(Exists(dir / "target\\velkarin.out")) << "truncated, then removed as empty";
+
+  // A clean run: the old error log is truncated and removed.
+  WriteIni(dir / "velkarin.ini", Ini(dir, ""));
+  const VelkarinRun clean = RunVelkarin("", dir.Path());
+  ASSERT_TRUE(clean.exited);
+  EXPECT_FALSE(Exists(dir / "target\\velkarin.err"))
+      << ReadFileBytes(dir / "target\\velkarin.err").value_or("");
+}
+
+TEST(Logs, UnrelatedFilesInTheTargetAreLeftAlone) {
+  TempDir dir("keep");
+  CreateDirectoryA((dir / "target").c_str(), nullptr);
+  WriteFileBytes(dir / "target\\velkarin.ini", "mine");
+  WriteFileBytes(dir / "target\\velkarin.log", "");
+  WriteIni(dir / "velkarin.ini", Ini(dir, ""));
+  const VelkarinRun run = RunVelkarin("", dir.Path());
+  ASSERT_TRUE(run.exited);
+  EXPECT_EQ(ReadFileBytes(dir / "target\\velkarin.ini").value_or(""), "mine");
+  EXPECT_TRUE(Exists(dir / "target\\velkarin.log"));
+}

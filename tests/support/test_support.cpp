@@ -1,0 +1,206 @@
+#include "tests/support/test_support.h"
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <atomic>
+#include <cstdio>
+#include <iostream>
+#include <vector>
+
+namespace testing_support {
+
+std::string ExeDir() {
+  char path[MAX_PATH * 4];
+  const DWORD length = GetModuleFileNameA(nullptr, path, sizeof(path));
+  std::string result(path, length);
+  return result.substr(0, result.find_last_of('\\'));
+}
+
+TempDir::TempDir(const std::string& hint) {
+  static std::atomic<unsigned> counter{0};
+  char base[MAX_PATH];
+  GetTempPathA(MAX_PATH, base);
+  for (;;) {
+    path_ = std::string(base) + "velkarin-" + hint + "-" + std::to_string(GetCurrentProcessId()) +
+            "-" + std::to_string(counter++);
+    if (CreateDirectoryA(path_.c_str(), nullptr)) break;
+    if (GetLastError() != ERROR_ALREADY_EXISTS) {
+      std::cerr << "cannot create temporary directory " << path_ << "\n";
+      std::abort();
+    }
+  }
+}
+
+TempDir::~TempDir() { DeleteTree(path_); }
+
+void DeleteTree(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return;
+  SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    DeleteFileA(path.c_str());
+    return;
+  }
+  if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+      do {
+        const std::string name = data.cFileName;
+        if (name != "." && name != "..") DeleteTree(path + "\\" + name);
+      } while (FindNextFileA(find, &data));
+      FindClose(find);
+    }
+  }
+  RemoveDirectoryA(path.c_str());
+}
+
+std::optional<std::string> ReadFileBytes(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return std::nullopt;
+  std::string bytes;
+  char buffer[65536];
+  std::size_t got;
+  while ((got = std::fread(buffer, 1, sizeof(buffer), file)) > 0) bytes.append(buffer, got);
+  std::fclose(file);
+  return bytes;
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) {
+    std::cerr << "cannot write " << path << "\n";
+    std::abort();
+  }
+  std::fwrite(bytes.data(), 1, bytes.size(), file);
+  std::fclose(file);
+}
+
+bool Exists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool IsDirectory(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+namespace {
+
+bool StartProcess(const std::string& commandLine, const std::string& workingDir,
+                  PROCESS_INFORMATION& process) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
+  std::vector<char> line(commandLine.begin(), commandLine.end());
+  line.push_back('\0');
+  return CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        workingDir.empty() ? nullptr : workingDir.c_str(), &startup,
+                        &process) != FALSE;
+}
+
+ProcessResult WaitAndClose(PROCESS_INFORMATION& process, DWORD timeoutMs) {
+  ProcessResult result;
+  if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0) {
+    result.finished = true;
+    GetExitCodeProcess(process.hProcess, &result.exitCode);
+  } else {
+    TerminateProcess(process.hProcess, 255);
+    WaitForSingleObject(process.hProcess, 5000);
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  process = PROCESS_INFORMATION{};
+  return result;
+}
+
+}  // namespace
+
+ProcessResult RunProcess(const std::string& commandLine, const std::string& workingDir,
+                         DWORD timeoutMs) {
+  PROCESS_INFORMATION process{};
+  if (!StartProcess(commandLine, workingDir, process)) {
+    std::cerr << "cannot start: " << commandLine << " (error " << GetLastError() << ")\n";
+    return ProcessResult{};
+  }
+  return WaitAndClose(process, timeoutMs);
+}
+
+BoxAnswerer::BoxAnswerer(const std::string& caption, const std::string& button, DWORD timeoutMs)
+    : dir_("box"), reportPath_(dir_ / "report.txt"), timeoutMs_(timeoutMs) {
+  const std::string commandLine = "\"" + ExeDir() + "\\answer_box.exe\" \"" + caption + "\" " +
+                                  button + " " + std::to_string(timeoutMs) + " \"" +
+                                  reportPath_ + "\"";
+  if (!StartProcess(commandLine, "", process_)) {
+    std::cerr << "cannot start answer_box (error " << GetLastError() << ")\n";
+    finished_ = true;
+  }
+}
+
+BoxAnswerer::~BoxAnswerer() {
+  if (!finished_) Finish();
+}
+
+BoxReport BoxAnswerer::Finish() {
+  BoxReport report;
+  if (finished_) return report;
+  finished_ = true;
+  const ProcessResult result = WaitAndClose(process_, timeoutMs_ + 10000);
+  if (!result.finished || result.exitCode != 0) return report;
+  const std::optional<std::string> bytes = ReadFileBytes(reportPath_);
+  if (!bytes) return report;
+  const std::size_t lineEnd = bytes->find('\n');
+  const std::string head = bytes->substr(0, lineEnd);
+  report.text = lineEnd == std::string::npos ? std::string() : bytes->substr(lineEnd + 1);
+  const std::size_t iconAt = head.find("icon=");
+  const std::size_t buttonsAt = head.find(" buttons=");
+  if (iconAt == std::string::npos || buttonsAt == std::string::npos) return report;
+  report.icon = head.substr(iconAt + 5, buttonsAt - iconAt - 5);
+  report.buttons = head.substr(buttonsAt + 9);
+  report.shown = true;
+  return report;
+}
+
+StdStreamGuard::StdStreamGuard() {
+  std::cout.flush();
+  std::cerr.flush();
+  std::fflush(stdout);
+  std::fflush(stderr);
+  savedOut_ = _dup(_fileno(stdout));
+  savedErr_ = _dup(_fileno(stderr));
+}
+
+StdStreamGuard::~StdStreamGuard() {
+  std::fflush(stdout);
+  std::fflush(stderr);
+  // The code under test reopens the streams; whatever descriptor they hold
+  // now is pointed back at the console or pipe the test runner gave us.
+  _dup2(savedOut_, _fileno(stdout));
+  _dup2(savedErr_, _fileno(stderr));
+  _close(savedOut_);
+  _close(savedErr_);
+  std::cout.clear();
+  std::cerr.clear();
+}
+
+ScopedEnv::ScopedEnv(const std::string& name, const std::string& value) : name_(name) {
+  char buffer[32768];
+  const DWORD length = GetEnvironmentVariableA(name.c_str(), buffer, sizeof(buffer));
+  if (length > 0 && length < sizeof(buffer)) old_ = std::string(buffer, length);
+  SetEnvironmentVariableA(name.c_str(), value.c_str());
+}
+
+ScopedEnv::~ScopedEnv() {
+  SetEnvironmentVariableA(name_.c_str(), old_ ? old_->c_str() : nullptr);
+}
+
+ScopedCurrentDir::ScopedCurrentDir(const std::string& dir) {
+  char buffer[MAX_PATH * 4];
+  const DWORD length = GetCurrentDirectoryA(sizeof(buffer), buffer);
+  old_.assign(buffer, length);
+  SetCurrentDirectoryA(dir.c_str());
+}
+
+ScopedCurrentDir::~ScopedCurrentDir() { SetCurrentDirectoryA(old_.c_str()); }
+
+}  // namespace testing_support

@@ -1,0 +1,112 @@
+#pragma once
+// Helpers for the tests that run under Wine: real temporary directories,
+// real files, real child processes, and the box answerer.
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+namespace testing_support {
+
+// Directory of the running test executable, where every built program lies.
+std::string ExeDir();
+
+// A fresh directory under the system's temporary directory, removed with
+// everything in it (links removed, never followed) at scope exit.
+class TempDir {
+ public:
+  explicit TempDir(const std::string& hint = "t");
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  // The directory, without a trailing backslash.
+  const std::string& Path() const { return path_; }
+  // The directory joined with `relative`.
+  std::string operator/(const std::string& relative) const { return path_ + "\\" + relative; }
+
+ private:
+  std::string path_;
+};
+
+// Removes a file or a directory tree; directory links are removed as links.
+void DeleteTree(const std::string& path);
+
+std::optional<std::string> ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+bool Exists(const std::string& path);
+bool IsDirectory(const std::string& path);
+
+struct ProcessResult {
+  bool finished = false;  // false: still running at the timeout, then killed
+  DWORD exitCode = 0;
+};
+
+// Runs a command line in `workingDir` and waits at most `timeoutMs`.
+ProcessResult RunProcess(const std::string& commandLine, const std::string& workingDir,
+                         DWORD timeoutMs = 30000);
+
+// What the answerer saw of a box.
+struct BoxReport {
+  bool shown = false;   // a box with the caption appeared and was answered
+  std::string icon;     // error, warning, information, question or none
+  std::string buttons;  // visible buttons, e.g. "ok" or "yes,no"
+  std::string text;     // the box text, Windows-1251 bytes
+};
+
+// Starts tests/tools' answer_box for one box with `caption`, to be pressed
+// with `button` ("ok", "yes", "no", "cancel"). Start it before the program
+// that shows the box; Finish() waits for it (bounded) and reads its report.
+class BoxAnswerer {
+ public:
+  BoxAnswerer(const std::string& caption, const std::string& button, DWORD timeoutMs = 20000);
+  ~BoxAnswerer();
+  BoxAnswerer(const BoxAnswerer&) = delete;
+  BoxAnswerer& operator=(const BoxAnswerer&) = delete;
+
+  BoxReport Finish();
+
+ private:
+  TempDir dir_;
+  std::string reportPath_;
+  PROCESS_INFORMATION process_{};
+  DWORD timeoutMs_;
+  bool finished_ = false;
+};
+
+// Saves the process's standard output and error and puts them back at scope
+// exit, for tests of code that redirects them to log files.
+class StdStreamGuard {
+ public:
+  StdStreamGuard();
+  ~StdStreamGuard();
+  StdStreamGuard(const StdStreamGuard&) = delete;
+  StdStreamGuard& operator=(const StdStreamGuard&) = delete;
+
+ private:
+  int savedOut_;
+  int savedErr_;
+};
+
+// Sets an environment variable for this process and restores it at scope exit.
+class ScopedEnv {
+ public:
+  ScopedEnv(const std::string& name, const std::string& value);
+  ~ScopedEnv();
+
+ private:
+  std::string name_;
+  std::optional<std::string> old_;
+};
+
+// Changes the current directory and restores it at scope exit.
+class ScopedCurrentDir {
+ public:
+  explicit ScopedCurrentDir(const std::string& dir);
+  ~ScopedCurrentDir();
+
+ private:
+  std::string old_;
+};
+
+}  // namespace testing_support
