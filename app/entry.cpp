@@ -55,12 +55,12 @@ bool LocateIniFile(const char* commandLine, char (&iniPath)[kPathSize]) {
   char currentDir[kPathSize];
   const DWORD length = GetCurrentDirectoryA(kPathSize, currentDir);
   const bool haveCurrentDir = length != 0 && length < kPathSize;
-  // A path that does not fit its buffer is refused like a missing file.
-  if (ResolveIniPath(commandLine, haveCurrentDir ? currentDir : nullptr, iniPath) &&
-      CanOpenForReading(iniPath)) {
-    return true;
-  }
-  if (commandLine[0] != '\0') {
+  const bool resolved =
+      ResolveIniPath(commandLine, haveCurrentDir ? currentDir : nullptr, iniPath);
+  if (resolved && CanOpenForReading(iniPath)) return true;
+  // A path that does not fit its buffer is refused like a named file that
+  // cannot be opened; offering to generate a file there would fail too.
+  if (commandLine[0] != '\0' || !resolved) {
     ShowProgramBox("Ошибка при задании имени ini-файла.\n Задайте существующий файл.",
                    MB_OK | MB_ICONERROR);
     return false;
