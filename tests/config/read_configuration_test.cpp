@@ -23,18 +23,10 @@ struct Loaded {
   std::optional<std::string> errorLog, statsLog;  // as they were before teardown
 };
 
-// Writes `ini` (Windows-1251 text, LF line ends turned into CR LF) into a
-// file and loads it; the logs are read before the configuration is
-// destroyed, and the streams are restored before anything is asserted.
-Loaded Load(const TempDir& dir, const std::string& ini) {
-  std::string crlf;
-  for (char c : ini) {
-    if (c == '\n') crlf += '\r';
-    crlf += c;
-  }
-  const std::string iniPath = dir / "test.ini";
-  WriteFileBytes(iniPath, crlf);
-
+// Loads the ini file at `iniPath`; the logs are read before the
+// configuration is destroyed, and the streams are restored before anything
+// is asserted.
+Loaded LoadFile(const std::string& iniPath) {
   Loaded loaded;
   StdStreamGuard guard;
   {
@@ -62,6 +54,14 @@ Loaded Load(const TempDir& dir, const std::string& ini) {
     }
   }
   return loaded;
+}
+
+// Writes `ini` (Windows-1251 text with LF line ends) as "test.ini" with CR LF
+// line ends, and loads it.
+Loaded Load(const TempDir& dir, const std::string& ini) {
+  const std::string iniPath = dir / "test.ini";
+  WriteFileBytes(iniPath, WithCrLf(ini));
+  return LoadFile(iniPath);
 }
 
 std::string CurrentDir() {
@@ -115,22 +115,7 @@ TEST(ReadConfiguration, TheDefaultTemplateReadsBackAsAllDefaults) {
   ASSERT_TRUE(bytes.has_value());
   ASSERT_EQ(bytes->size(), 5624u);
   WriteFileBytes(dir / "velkarin.ini", *bytes);
-
-  Loaded loaded;
-  {
-    StdStreamGuard guard;
-    SyncConfig config;
-    loaded.result = config.ReadConfiguration((dir / "velkarin.ini").c_str());
-    loaded.clearReadOnly = config.clearReadOnly;
-    loaded.deleteUnneeded = config.deleteUnneeded;
-    loaded.askOnError = config.askOnError;
-    loaded.writeStatistics = config.writeStatistics;
-    loaded.runCommand = config.runCommand;
-    loaded.runArguments = config.runArguments;
-    loaded.runningCheckName = config.runningCheckName;
-    loaded.sourceDir = config.sourceDir;
-    loaded.targetDir = config.targetDir;
-  }
+  const Loaded loaded = LoadFile(dir / "velkarin.ini");
   ExpectAllDefaults(loaded, dir.Path() + "\\");
 }
 

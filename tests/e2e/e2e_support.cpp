@@ -49,12 +49,7 @@ std::string TemplateBytes() {
 }
 
 void WriteIni(const std::string& path, const std::string& text) {
-  std::string crlf;
-  for (char c : text) {
-    if (c == '\n') crlf += '\r';
-    crlf += c;
-  }
-  WriteFileBytes(path, crlf);
+  WriteFileBytes(path, WithCrLf(text));
 }
 
 }  // namespace e2e

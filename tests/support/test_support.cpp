@@ -67,6 +67,15 @@ std::optional<std::string> ReadFileBytes(const std::string& path) {
   return bytes;
 }
 
+std::string WithCrLf(const std::string& text) {
+  std::string result;
+  for (char c : text) {
+    if (c == '\n') result += '\r';
+    result += c;
+  }
+  return result;
+}
+
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (file == nullptr) {

@@ -33,6 +33,8 @@ class TempDir {
 void DeleteTree(const std::string& path);
 
 std::optional<std::string> ReadFileBytes(const std::string& path);
+// Text with LF line ends turned into CR LF, as an editor on Windows saves it.
+std::string WithCrLf(const std::string& text);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 bool Exists(const std::string& path);
 bool IsDirectory(const std::string& path);
