@@ -123,3 +123,14 @@ TEST(CommandLine, FullAndRelativeIniNamesAreFound) {
     EXPECT_FALSE(Exists(dir / "target\\velkarin.out")) << arguments;
   }
 }
+
+TEST(CommandLine, GenerateThatCannotWriteSaysSoThenConfirms) {
+  TempDir dir("ro");
+  // A directory in the way of the file: the write fails whoever runs it.
+  CreateDirectoryA((dir / "velkarin.ini").c_str(), nullptr);
+  const VelkarinRun run = RunVelkarin("/g", dir.Path(), {ProgramBox(), ProgramBox()});
+  ExpectCleanExit(run, "/g blocked");
+  ExpectBox(run.boxes[0], "Невозможно создать ini-файл", "error", "ok", "/g blocked");
+  ExpectBox(run.boxes[1], kGenerated, "none", "ok", "/g blocked, confirmation");
+  EXPECT_TRUE(IsDirectory(dir / "velkarin.ini"));
+}

@@ -63,3 +63,22 @@ TEST(Logs, UnrelatedFilesInTheTargetAreLeftAlone) {
   EXPECT_EQ(ReadFileBytes(dir / "target\\velkarin.ini").value_or(""), "mine");
   EXPECT_TRUE(Exists(dir / "target\\velkarin.log"));
 }
+
+TEST(Logs, LogThatCannotBeCreatedIsSkippedAndNothingElseIsTouched) {
+  TempDir dir("nolog");
+  // Directories where the logs should go: neither file can be created.
+  CreateDirectoryA((dir / "target").c_str(), nullptr);
+  CreateDirectoryA((dir / "target\\velkarin.err").c_str(), nullptr);
+  CreateDirectoryA((dir / "target\\velkarin.out").c_str(), nullptr);
+  WriteFileBytes(dir / "target\\velkarin.err\\inside.txt", "x");
+  WriteIni(dir / "velkarin.ini", "[Основные параметры]\nКаталогПриемник=" + (dir / "target") +
+                                     "\nКаталогИсточник=\nВыводитьСтатистикуСинхронизации=да\n");
+  const VelkarinRun run = RunVelkarin("", dir.Path(), {ProgramBox()});
+  ASSERT_TRUE(run.exited) << "the program must not hang or crash";
+  EXPECT_EQ(run.exitCode, 0u);
+  ASSERT_TRUE(run.boxes[0].shown);
+  EXPECT_EQ(run.boxes[0].text, "Ошибка в файле инициализации");
+  EXPECT_TRUE(IsDirectory(dir / "target\\velkarin.err"));
+  EXPECT_TRUE(IsDirectory(dir / "target\\velkarin.out"));
+  EXPECT_EQ(ReadFileBytes(dir / "target\\velkarin.err\\inside.txt").value_or(""), "x");
+}
