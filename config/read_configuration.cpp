@@ -55,6 +55,20 @@ void RefuseTarget() {
                  MB_OK | MB_ICONWARNING);
 }
 
+// The target with environment variables expanded, with one trailing
+// backslash; false, leaving `field` empty, for an empty value, an expansion
+// that does not fit 1024 bytes or a result too long for the field.
+bool StoreTargetDir(const char* value, char (&field)[kPathSize]) {
+  field[0] = '\0';
+  if (value[0] == '\0') return false;
+  char expanded[kPathSize];
+  const DWORD size = ExpandEnvironmentStringsA(value, expanded, kPathSize);
+  if (size == 0 || size > kPathSize) return false;
+  NormaliseDirectoryPath(field, expanded);
+  return field[0] != '\0';
+}
+
+// Empty or too long for the field: both leave the source unusable.
 void RefuseSource() {
   ErrorLog() << "Ошибка, не указан путь к каталогу источнику. "
              << " Синхронизация невозможна." << std::endl;
@@ -65,35 +79,18 @@ void RefuseSource() {
 bool SyncConfig::ReadConfiguration(const char* iniPath) {
   IniFile ini(iniPath);
 
-  const char* target = ini.Value("КаталогПриемник", kDefaultTargetDir);
-  if (target[0] == '\0') {
+  if (!StoreTargetDir(ini.Value("КаталогПриемник", kDefaultTargetDir), targetDir)) {
     RefuseTarget();
     return false;
   }
-  char expanded[kPathSize];
-  const DWORD expandedSize = ExpandEnvironmentStringsA(target, expanded, kPathSize);
-  if (expandedSize == 0 || expandedSize > kPathSize) {
-    RefuseTarget();
-    return false;
-  }
-  NormaliseDirectoryPath(targetDir, expanded);
-  if (targetDir[0] == '\0') {
-    RefuseTarget();
-    return false;
-  }
-
-  CreateDirectoryPath(targetDir);  // throws text; the entry reports it
+  CreateDirectoryPath(targetDir);  // throws; the entry reports it
   OpenLogs(targetDir);
 
   char currentDir[kPathSize] = "";
   const DWORD currentSize = GetCurrentDirectoryA(kPathSize, currentDir);
   if (currentSize == 0 || currentSize >= kPathSize) currentDir[0] = '\0';
-  const char* source = ini.Value("КаталогИсточник", currentDir);
-  if (source[0] == '\0') {
-    RefuseSource();
-    return false;
-  }
-  NormaliseDirectoryPath(sourceDir, source);
+  // The source is not expanded: it is used as written.
+  NormaliseDirectoryPath(sourceDir, ini.Value("КаталогИсточник", currentDir));
   if (sourceDir[0] == '\0') {
     RefuseSource();
     return false;

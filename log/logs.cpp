@@ -25,7 +25,7 @@ LogFile g_errors;
 
 // The null device keeps the C stream valid after its file is closed, so a
 // later insertion is silently dropped instead of writing to a closed FILE.
-void AttachToNullDevice(FILE* stream) { std::freopen("NUL", "w", stream); }
+void AttachToNullDevice(FILE* stream) { (void)std::freopen("NUL", "w", stream); }
 
 void Attach(LogFile& log, FILE* stream, std::ostream& cppStream, const std::string& path) {
   log.path = path;
