@@ -23,4 +23,8 @@ bool QueryLongPathCapable() {
 
 SyncConfig::SyncConfig() : longPathCapable(QueryLongPathCapable()) {}
 
-SyncConfig::~SyncConfig() { CloseLogs(); }
+SyncConfig::~SyncConfig() {
+  sourceSnapshot.reset();
+  targetSnapshot.reset();
+  CloseLogs();
+}

@@ -9,6 +9,7 @@
 
 #include "config/check_pair.h"
 #include "config/limits.h"
+#include "engine/snapshot.h"
 
 struct HWND__;  // the progress window's handle type, without <windows.h>
 
@@ -35,6 +36,10 @@ class SyncConfig {
   bool updateListInForce = false;  // [Обновлять] holds at least one entry
   char sourceDir[kPathSize] = {};  // КаталогИсточник, ends with "\"
   char targetDir[kPathSize] = {};  // КаталогПриемник expanded, ends with "\"
+  DirSnapshot sourceSnapshot;      // the run's pictures of both trees
+  DirSnapshot targetSnapshot;
+  std::vector<DirRecord> sourceWorkList;  // directories to create, files to copy
+  std::vector<DirRecord> targetWorkList;  // directories and files to remove
 
   std::vector<std::string> ignoreList;        // [Игнорировать]
   std::vector<std::string> skipExistingList;  // [Пропустить существующие]

@@ -62,4 +62,12 @@ struct KernelHandleTraits {
 };
 using ScopedKernelHandle = Scoped<KernelHandleTraits>;
 
+// Directory listings (FindFirstFile).
+struct FindHandleTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+  static void Close(Handle h) noexcept { FindClose(h); }
+};
+using ScopedFind = Scoped<FindHandleTraits>;
+
 }  // namespace win32

@@ -1,0 +1,192 @@
+#include "engine/registry.h"
+
+#include <algorithm>
+#include <cstring>
+#include <unordered_map>
+
+#include "config/list_matching.h"
+#include "engine/file_time.h"
+
+namespace {
+
+std::string LowerAscii(const char* name) {
+  std::string key(name);
+  for (char& c : key) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return key;
+}
+
+DirNode* FindChild(DirNode* node, const std::string& name) {
+  for (DirNode* child = node->firstChild; child != nullptr; child = child->nextSibling) {
+    if (NamesMatchAscii(child->record.name, name.c_str())) return child;
+  }
+  return nullptr;
+}
+
+// Unlinks `child` from `parent`'s chain and frees it with its subtree.
+void RemoveChild(DirNode* parent, DirNode* child) {
+  DirNode* previous = nullptr;
+  for (DirNode* node = parent->firstChild; node != child; node = node->nextSibling) previous = node;
+  (previous == nullptr ? parent->firstChild : previous->nextSibling) = child->nextSibling;
+  if (parent->lastChild == child) parent->lastChild = previous;
+  child->nextSibling = nullptr;
+  DestroySubtree(child);
+  delete child;
+}
+
+// Target names of one directory, looked up in constant time. Several target
+// names may fold to the same key (a share on a case-sensitive file system);
+// they are handed out first to last in listing order, each once, just as
+// repeated first-match lookups with erasure would.
+class TargetIndex {
+ public:
+  explicit TargetIndex(const std::vector<FileEntry>& entries) : next_(entries.size(), kNone) {
+    first_.reserve(entries.size());
+    std::unordered_map<std::string, std::size_t> tail;
+    tail.reserve(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      std::string key = LowerAscii(entries[i].name);
+      const auto found = tail.find(key);
+      if (found == tail.end()) {
+        first_.emplace(key, i);
+        tail.emplace(std::move(key), i);
+      } else {
+        next_[found->second] = i;
+        found->second = i;
+      }
+    }
+  }
+
+  // The first unclaimed target entry whose name matches, claimed now; or kNone.
+  std::size_t Claim(const char* name) {
+    const auto found = first_.find(LowerAscii(name));
+    if (found == first_.end() || found->second == kNone) return kNone;
+    const std::size_t index = found->second;
+    found->second = next_[index];
+    return index;
+  }
+
+  static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+ private:
+  std::unordered_map<std::string, std::size_t> first_;
+  std::vector<std::size_t> next_;
+};
+
+}  // namespace
+
+bool FilterByUpdateList(DirNode* node, const std::string& relativePrefix, bool isSource,
+                        const std::vector<std::string>& updateList,
+                        std::vector<std::string>& ignoreList) {
+  bool listed = false;
+  std::vector<FileEntry>& entries = node->record.entries;
+  std::string path;
+  const auto unlisted = [&](const FileEntry& entry) {
+    path = relativePrefix + entry.name;
+    if (!MatchesListEntry(path.c_str(), updateList)) return true;
+    listed = true;
+    return false;
+  };
+  entries.erase(std::remove_if(entries.begin(), entries.end(), unlisted), entries.end());
+
+  for (DirNode* child = node->firstChild; child != nullptr; child = child->nextSibling) {
+    path = relativePrefix + child->record.name;
+    if (MatchesListEntry(path.c_str(), updateList)) {
+      listed = true;
+      continue;
+    }
+    if (FilterByUpdateList(child, path + "\\", isSource, updateList, ignoreList)) {
+      listed = true;
+    } else if (!isSource) {
+      ignoreList.push_back(path);
+    }
+  }
+  return listed;
+}
+
+void RemovePath(DirNode* root, const char* relativePath) {
+  std::string rest(relativePath);
+  if (rest.empty()) return;
+  DirNode* node = root;
+  for (std::size_t separator; (separator = rest.find('\\')) != std::string::npos;) {
+    node = FindChild(node, rest.substr(0, separator));
+    if (node == nullptr) return;
+    rest.erase(0, separator + 1);
+    if (rest.empty()) return;  // a path ending in a backslash names no item
+  }
+  if (DirNode* child = FindChild(node, rest)) {
+    RemoveChild(node, child);
+    return;
+  }
+  std::vector<FileEntry>& entries = node->record.entries;
+  const auto file = std::find_if(entries.begin(), entries.end(), [&](const FileEntry& entry) {
+    return NamesMatchAscii(entry.name, rest.c_str());
+  });
+  if (file != entries.end()) entries.erase(file);
+}
+
+void CompareTrees(DirNode* sourceNode, DirNode* targetNode) {
+  if (targetNode->record.HasFlags(DIR_MISSING)) {
+    targetNode->record.ClearFlags(DIR_MISSING);
+    return;
+  }
+  sourceNode->record.ClearFlags(DIR_MISSING);
+  CompareFiles(sourceNode->record, targetNode->record);
+  DirNode* targetChild = targetNode->firstChild;
+  for (DirNode* sourceChild = sourceNode->firstChild; sourceChild != nullptr && targetChild != nullptr;
+       sourceChild = sourceChild->nextSibling, targetChild = targetChild->nextSibling) {
+    CompareTrees(sourceChild, targetChild);
+  }
+}
+
+void CompareFiles(DirRecord& sourceRecord, DirRecord& targetRecord) {
+  std::vector<FileEntry>& sources = sourceRecord.entries;
+  std::vector<FileEntry>& targets = targetRecord.entries;
+  if (sources.empty()) return;
+  TargetIndex index(targets);
+  std::vector<bool> targetMatched(targets.size(), false);
+  // Unchanged source files and matched target files are erased in one pass
+  // each, after the lookups: erasing inside the loop would be quadratic.
+  std::size_t keptSources = 0;
+  for (std::size_t i = 0; i < sources.size(); ++i) {
+    FileEntry& source = sources[i];
+    const std::size_t match = index.Claim(source.name);
+    if (match == TargetIndex::kNone) {
+      source.isNew = true;
+    } else {
+      targetMatched[match] = true;
+      source.isNew = false;
+      if (SameWriteTime(source.lastWriteTime, targets[match].lastWriteTime)) continue;
+    }
+    if (keptSources != i) sources[keptSources] = source;
+    ++keptSources;
+  }
+  sources.resize(keptSources);
+  std::size_t keptTargets = 0;
+  for (std::size_t i = 0; i < targets.size(); ++i) {
+    if (targetMatched[i]) continue;
+    if (keptTargets != i) targets[keptTargets] = targets[i];
+    ++keptTargets;
+  }
+  targets.resize(keptTargets);
+}
+
+void BuildWorkList(std::vector<DirRecord>& list, DirNode* node, const std::string& parentPath) {
+  const std::string path =
+      parentPath.empty() ? std::string(node->record.name) : parentPath + "\\" + node->record.name;
+  DirRecord& record = node->record;
+  // A relative path that does not fit the record's name could only name the
+  // wrong directory; it is left out (listing calls cannot reach such depths).
+  const bool asksForWork =
+      record.HasFlags(DIR_MISSING) || record.HasFlags(DIR_EXTRA) || !record.entries.empty();
+  if (asksForWork && path.size() < kPathSize) {
+    DirRecord& copy = list.emplace_back(path.c_str());
+    copy.flags = record.flags;
+    copy.entries = std::move(record.entries);
+    record.entries = std::vector<FileEntry>();
+  }
+  for (DirNode* child = node->firstChild; child != nullptr; child = child->nextSibling) {
+    BuildWorkList(list, child, path);
+  }
+}

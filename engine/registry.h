@@ -1,0 +1,36 @@
+#pragma once
+// The synchronisation registry: the two snapshots pruned by the rule lists,
+// compared, and flattened into the work lists that the copy phase applies.
+#include <string>
+#include <vector>
+
+#include "engine/snapshot.h"
+
+// Keeps in `node`'s subtree only what [Обновлять] names: files not listed are
+// erased, listed directories are kept whole. True when something at or below
+// `node` is listed. On the target pass (`isSource` false), every directory
+// holding nothing listed is appended to `ignoreList` by its relative path,
+// so that the ignore step removes it from both snapshots.
+bool FilterByUpdateList(DirNode* node, const std::string& relativePrefix, bool isSource,
+                        const std::vector<std::string>& updateList,
+                        std::vector<std::string>& ignoreList);
+
+// Removes one directory subtree or one file, named by its relative path
+// (components matched ASCII case-insensitively), from a snapshot. Nothing
+// changes when the path names nothing.
+void RemovePath(DirNode* root, const char* relativePath);
+
+// Compares a source node with its target clone and everything below: files
+// the same in both are dropped from both, new and changed source files stay
+// (new ones marked isNew), and target files the source lacks stay in the
+// target. A directory missing from the target keeps DIR_MISSING on the
+// source side with all its files.
+void CompareTrees(DirNode* sourceNode, DirNode* targetNode);
+
+// The file comparison of one directory pair, as CompareTrees does it.
+void CompareFiles(DirRecord& sourceRecord, DirRecord& targetRecord);
+
+// Appends, in tree order, every directory of `node`'s subtree that asks for
+// work (DIR_MISSING, DIR_EXTRA, or files) to `list`, named by its relative
+// path. The snapshot records give up their files to the list.
+void BuildWorkList(std::vector<DirRecord>& list, DirNode* node, const std::string& parentPath);

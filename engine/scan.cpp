@@ -1,0 +1,122 @@
+#include "engine/scan.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <ostream>
+
+#include "config/list_matching.h"
+#include "config/sync_config.h"
+#include "log/logs.h"
+#include "win32/handles.h"
+
+namespace {
+
+FileEntry MakeFileEntry(const WIN32_FIND_DATAA& data) {
+  FileEntry entry;
+  entry.attributes = data.dwFileAttributes;
+  entry.lastWriteTime.low = data.ftLastWriteTime.dwLowDateTime;
+  entry.lastWriteTime.high = data.ftLastWriteTime.dwHighDateTime;
+  static_assert(sizeof(entry.name) == sizeof(data.cFileName), "the listing's name field");
+  std::memcpy(entry.name, data.cFileName, sizeof(entry.name));
+  entry.name[sizeof(entry.name) - 1] = '\0';
+  return entry;
+}
+
+bool IsDotOrDotDot(const char* name) {
+  return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
+}
+
+// Opens the listing of `directoryPath`; on failure `error` holds the reason.
+win32::ScopedFind OpenListing(const std::string& directoryPath, WIN32_FIND_DATAA& data,
+                              DWORD& error) {
+  const std::string pattern = directoryPath + "*.*";
+  if (pattern.size() >= kPathSize) {
+    error = ERROR_FILENAME_EXCED_RANGE;
+    return win32::ScopedFind();
+  }
+  win32::ScopedFind find(FindFirstFileA(pattern.c_str(), &data));
+  error = find.Valid() ? ERROR_SUCCESS : GetLastError();
+  return find;
+}
+
+void ReportUnlistable(SyncConfig& config, DWORD error, const std::string& directoryPath) {
+  ++config.errorCount;
+  ErrorLog() << "Ошибка " << error << " чтения каталога \"" << directoryPath << "\"" << std::endl;
+}
+
+DirNode* FindChildDirectory(DirNode* node, const char* name) {
+  for (DirNode* child = node->firstChild; child != nullptr; child = child->nextSibling) {
+    if (NamesMatchAscii(child->record.name, name)) return child;
+  }
+  return nullptr;
+}
+
+void RemoveLastChild(DirNode* parent) {
+  DirNode* child = parent->lastChild;
+  DirNode* previous = nullptr;
+  for (DirNode* node = parent->firstChild; node != child; node = node->nextSibling) previous = node;
+  (previous == nullptr ? parent->firstChild : previous->nextSibling) = nullptr;
+  parent->lastChild = previous;
+  DestroySubtree(child);
+  delete child;
+}
+
+}  // namespace
+
+bool ScanSource(SyncConfig& config, DirNode* node, const std::string& directoryPath,
+                const std::string& relativePrefix) {
+  WIN32_FIND_DATAA data;
+  DWORD error = ERROR_SUCCESS;
+  win32::ScopedFind find = OpenListing(directoryPath, data, error);
+  if (!find.Valid()) {
+    // "Not found" for a pattern in an existing directory means no items at
+    // all (the root of an empty drive); anything else is a failed read.
+    if (error == ERROR_FILE_NOT_FOUND) return true;
+    ReportUnlistable(config, error, directoryPath);
+    return false;
+  }
+  do {
+    const std::string relativePath = relativePrefix + data.cFileName;
+    if (MatchesListEntry(relativePath.c_str(), config.ignoreList)) continue;
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      node->record.entries.push_back(MakeFileEntry(data));
+      continue;
+    }
+    if (IsDotOrDotDot(data.cFileName)) continue;
+    DirNode* child = AppendChild(node, CreateNode(data.cFileName));
+    const std::string name = data.cFileName;  // `data` is reused below
+    if (!ScanSource(config, child, directoryPath + name + "\\", relativePath + "\\")) {
+      RemoveLastChild(node);
+      config.ignoreList.push_back(relativePath);
+    }
+  } while (FindNextFileA(find.Get(), &data));
+  return true;
+}
+
+void ScanTarget(SyncConfig& config, DirNode* node, const std::string& directoryPath,
+                const std::string& relativePrefix) {
+  WIN32_FIND_DATAA data;
+  DWORD error = ERROR_SUCCESS;
+  win32::ScopedFind find = OpenListing(directoryPath, data, error);
+  if (!find.Valid()) return;
+  node->record.ClearFlags(DIR_MISSING);
+  do {
+    const std::string relativePath = relativePrefix + data.cFileName;
+    if (MatchesListEntry(relativePath.c_str(), config.ignoreList)) continue;
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      node->record.entries.push_back(MakeFileEntry(data));
+      continue;
+    }
+    if (IsDotOrDotDot(data.cFileName)) continue;
+    if (DirNode* child = FindChildDirectory(node, data.cFileName)) {
+      const std::string name = data.cFileName;
+      ScanTarget(config, child, directoryPath + name + "\\", relativePath + "\\");
+    } else if (config.deleteUnneeded ||
+               IsStrictlySynchronised(relativePath.c_str(), config.strictList)) {
+      // Only in the target and to be removed: kept as one childless node,
+      // never entered.
+      AppendChild(node, CreateNode(data.cFileName))->record.SetFlags(DIR_EXTRA);
+    }
+  } while (FindNextFileA(find.Get(), &data));
+}

@@ -1,0 +1,28 @@
+#pragma once
+// Reading the source and target trees into their snapshots through the
+// platform's directory listing.
+#include <string>
+
+#include "engine/snapshot.h"
+
+class SyncConfig;
+
+// Lists `directoryPath` (a full path ending with a backslash) into `node`
+// and recurses into its subdirectories, leaving out what the ignore list
+// names (`relativePrefix`: the directory's path from the root, empty for the
+// root, otherwise ending with a backslash). A subdirectory that was listed
+// by its parent but cannot itself be listed is an error: it is logged and
+// counted, and it is left out of both snapshots (its relative path joins the
+// ignore list), so that nothing in it is copied or deleted on the strength
+// of a picture that is not there. Returns false when `directoryPath` itself
+// could not be listed; for the root that means the source cannot be read.
+bool ScanSource(SyncConfig& config, DirNode* node, const std::string& directoryPath,
+                const std::string& relativePrefix);
+
+// Lists the target along the skeleton cloned from the source: clears
+// DIR_MISSING on each directory it can list, collects the files, and adds
+// target-only directories as childless DIR_EXTRA nodes when they are to be
+// removed (deletion on, or strictly synchronised). A directory that cannot
+// be listed keeps DIR_MISSING and is treated as absent.
+void ScanTarget(SyncConfig& config, DirNode* node, const std::string& directoryPath,
+                const std::string& relativePrefix);

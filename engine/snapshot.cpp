@@ -1,0 +1,88 @@
+#include "engine/snapshot.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Names longer than the field are cut; callers check lengths where a cut
+// name could do harm.
+void CopyName(char (&destination)[kPathSize], const char* source) {
+  const std::size_t length = std::min(std::strlen(source), kPathSize - 1);
+  std::memcpy(destination, source, length);
+  destination[length] = '\0';
+}
+
+char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+}  // namespace
+
+DirRecord::DirRecord(const char* recordName) { CopyName(name, recordName); }
+
+void DestroySubtree(DirNode* node) {
+  // Siblings are walked in a loop, not by recursion: a directory may hold
+  // thousands of subdirectories. Recursion goes only as deep as the tree.
+  DirNode* child = node->firstChild;
+  while (child != nullptr) {
+    DirNode* next = child->nextSibling;
+    child->nextSibling = nullptr;
+    DestroySubtree(child);
+    delete child;
+    child = next;
+  }
+  node->firstChild = nullptr;
+  node->lastChild = nullptr;
+  DirNode* sibling = node->nextSibling;
+  node->nextSibling = nullptr;
+  while (sibling != nullptr) {
+    DirNode* next = sibling->nextSibling;
+    sibling->nextSibling = nullptr;
+    DestroySubtree(sibling);
+    delete sibling;
+    sibling = next;
+  }
+  node->record.entries.clear();
+  node->record.entries.shrink_to_fit();
+}
+
+void DirNodeDeleter::operator()(DirNode* node) const {
+  DestroySubtree(node);
+  delete node;
+}
+
+DirSnapshot CreateSnapshot() { return DirSnapshot(CreateNode(".")); }
+
+DirNode* CreateNode(const char* name) { return new DirNode(name); }
+
+DirNode* AppendChild(DirNode* parent, DirNode* child) {
+  if (parent->firstChild == nullptr) {
+    parent->firstChild = child;
+  } else {
+    parent->lastChild->nextSibling = child;
+  }
+  parent->lastChild = child;
+  return child;
+}
+
+void CloneStructure(DirNode* targetParent, DirNode* sourceParent) {
+  for (DirNode* child = sourceParent->firstChild; child != nullptr; child = child->nextSibling) {
+    DirNode* clone = AppendChild(targetParent, CreateNode(child->record.name));
+    child->record.SetFlags(DIR_MISSING);
+    clone->record.SetFlags(DIR_MISSING);
+    CloneStructure(clone, child);
+  }
+}
+
+bool NamesMatchAscii(const char* a, const char* b) noexcept {
+  for (; *a != '\0' && *b != '\0'; ++a, ++b) {
+    if (FoldAscii(*a) != FoldAscii(*b)) return false;
+  }
+  return *a == *b;
+}
+
+FileEntry* FindEntry(DirRecord& record, const char* name) {
+  for (FileEntry& entry : record.entries) {
+    if (NamesMatchAscii(entry.name, name)) return &entry;
+  }
+  return nullptr;
+}
