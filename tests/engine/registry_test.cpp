@@ -1,0 +1,211 @@
+#include "engine/registry.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "engine/file_time.h"
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+FileEntry File(const std::string& name, std::uint32_t low = 0, std::uint32_t high = 30000000) {
+  FileEntry entry;
+  std::snprintf(entry.name, sizeof(entry.name), "%s", name.c_str());
+  entry.lastWriteTime = {low, high};
+  return entry;
+}
+
+Strings Names(const std::vector<FileEntry>& entries) {
+  Strings names;
+  for (const FileEntry& entry : entries) names.push_back(entry.name);
+  return names;
+}
+
+Strings ChildNames(const DirNode* node) {
+  Strings names;
+  for (const DirNode* child = node->firstChild; child != nullptr; child = child->nextSibling)
+    names.push_back(child->record.name);
+  return names;
+}
+
+constexpr std::uint32_t kSecond = 10000000;
+
+}  // namespace
+
+TEST(SameWriteTime, TwoSecondsOfLowHalfWithEqualHighHalves) {
+  const std::uint32_t base = 1000000000;
+  EXPECT_TRUE(SameWriteTime({base, 7}, {base + 19 * kSecond / 10, 7}));   // 1.9 s
+  EXPECT_TRUE(SameWriteTime({base + 2 * kSecond, 7}, {base, 7}));         // exactly 2 s
+  EXPECT_FALSE(SameWriteTime({base, 7}, {base + 2 * kSecond + 1, 7}));    // 2 s and 100 ns
+  EXPECT_FALSE(SameWriteTime({base, 7}, {base + 21 * kSecond / 10, 7}));  // 2.1 s
+  EXPECT_FALSE(SameWriteTime({0xFFFFFFFFu, 7}, {0, 8})) << "100 ns apart, high halves differ";
+  // About 429.5 s apart: as a signed 32-bit difference this wraps to a few
+  // tenths of a second and a changed file would be skipped.
+  EXPECT_FALSE(SameWriteTime({4290000000u, 7}, {0, 7}));
+  EXPECT_FALSE(SameWriteTime({0, 7}, {4294967295u, 7}));
+  EXPECT_FALSE(SameWriteTime({100, 7}, {4280000000u, 7}));  // 427.99 s
+}
+
+TEST(CompareFiles, SortsSourceFilesIntoNewChangedAndDropped) {
+  DirRecord source(".");
+  DirRecord target(".");
+  source.entries = {File("same.txt", 5 * kSecond), File("NEW.txt"), File("changed.dll", 9 * kSecond),
+                    File("Wrap.bin", 4290000000u), File("Отчет.txt")};
+  target.entries = {File("only-target"), File("CHANGED.DLL", 1 * kSecond), File("Same.TXT", 6 * kSecond),
+                    File("wrap.bin", 0), File("отчет.txt")};
+  CompareFiles(source, target);
+  EXPECT_EQ(Names(source.entries), (Strings{"NEW.txt", "changed.dll", "Wrap.bin", "Отчет.txt"}));
+  EXPECT_TRUE(source.entries[0].isNew);
+  EXPECT_FALSE(source.entries[1].isNew);
+  EXPECT_FALSE(source.entries[2].isNew);
+  EXPECT_TRUE(source.entries[3].isNew) << "Cyrillic case differs: another file";
+  EXPECT_EQ(Names(target.entries), (Strings{"only-target", "отчет.txt"}));
+}
+
+TEST(CompareFiles, NamesFoldingTogetherAreMatchedOnceEachInListingOrder) {
+  // A share on a case-sensitive file system may hold A.txt and a.txt.
+  DirRecord source(".");
+  DirRecord target(".");
+  source.entries = {File("A.txt", 0), File("a.txt", 0), File("a.TXT", 0)};
+  target.entries = {File("a.txt", 0), File("A.TXT", 50 * kSecond)};
+  CompareFiles(source, target);
+  ASSERT_EQ(Names(source.entries), (Strings{"a.txt", "a.TXT"}));
+  EXPECT_FALSE(source.entries[0].isNew) << "matched the second target file, which differs";
+  EXPECT_TRUE(source.entries[1].isNew);
+  EXPECT_TRUE(target.entries.empty());
+}
+
+TEST(CompareTrees, MissingTargetDirectoryKeepsTheWholeSourceSubtree) {
+  DirSnapshot source = CreateSnapshot();
+  DirSnapshot target = CreateSnapshot();
+  DirNode* present = AppendChild(source.get(), CreateNode("present"));
+  DirNode* absent = AppendChild(source.get(), CreateNode("absent"));
+  AppendChild(absent, CreateNode("below"))->record.entries = {File("x")};
+  present->record.entries = {File("p", 0)};
+  absent->record.entries = {File("q")};
+  CloneStructure(target.get(), source.get());
+  target->firstChild->record.ClearFlags(DIR_MISSING);  // the scan listed "present"
+  target->firstChild->record.entries = {File("P", 0)};
+
+  CompareTrees(source.get(), target.get());
+  EXPECT_FALSE(present->record.HasFlags(DIR_MISSING));
+  EXPECT_TRUE(present->record.entries.empty()) << "same file dropped";
+  EXPECT_TRUE(absent->record.HasFlags(DIR_MISSING));
+  EXPECT_EQ(Names(absent->record.entries), Strings{"q"});
+  EXPECT_FALSE(absent->record.entries[0].isNew) << "not compared at all";
+  EXPECT_FALSE(target->firstChild->nextSibling->record.HasFlags(DIR_MISSING));
+  EXPECT_TRUE(absent->firstChild->record.HasFlags(DIR_MISSING));
+}
+
+TEST(RemovePath, RemovesADirectoryOrAFileOrNothing) {
+  DirSnapshot root = CreateSnapshot();
+  DirNode* a = AppendChild(root.get(), CreateNode("a"));
+  AppendChild(a, CreateNode("b"));
+  AppendChild(a, CreateNode("keep"));
+  a->record.entries = {File("b.txt"), File("c.txt")};
+  AppendChild(a->firstChild, CreateNode("deeper"));
+
+  RemovePath(root.get(), "A\\B");
+  EXPECT_EQ(ChildNames(a), Strings{"keep"});
+  RemovePath(root.get(), "a\\C.TXT");
+  EXPECT_EQ(Names(a->record.entries), Strings{"b.txt"});
+  for (const char* nothing : {"", "a\\zzz", "zzz\\b.txt", "a\\b.txt\\", "a\\", "C:\\a\\b.txt"})
+    RemovePath(root.get(), nothing);
+  EXPECT_EQ(ChildNames(a), Strings{"keep"});
+  EXPECT_EQ(Names(a->record.entries), Strings{"b.txt"});
+  RemovePath(root.get(), "a");
+  EXPECT_EQ(root->firstChild, nullptr);
+  AppendChild(root.get(), CreateNode("new"));  // the chain's end was updated
+  EXPECT_EQ(ChildNames(root.get()), Strings{"new"});
+}
+
+TEST(FilterByUpdateList, KeepsOnlyListedNamesAndIgnoresTheRestOfTheTarget) {
+  const Strings update = {"Модули"};
+  Strings ignore;
+  DirSnapshot target = CreateSnapshot();
+  target->record.entries = {File("root.txt")};
+  AppendChild(target.get(), CreateNode("модули"))->record.entries = {File("m.dll")};
+  AppendChild(target.get(), CreateNode("Прочее"));
+  AppendChild(target.get(), CreateNode("Отчеты"))->record.entries = {File("r")};
+  EXPECT_TRUE(FilterByUpdateList(target.get(), "", false, update, ignore));
+  EXPECT_TRUE(target->record.entries.empty());
+  EXPECT_EQ(Names(target->firstChild->record.entries), Strings{"m.dll"}) << "kept whole";
+  EXPECT_EQ(ignore, (Strings{"Прочее", "Отчеты"}));
+
+  DirSnapshot source = CreateSnapshot();
+  source->record.entries = {File("root.txt")};
+  DirNode* other = AppendChild(source.get(), CreateNode("Другое"));
+  AppendChild(other, CreateNode("Модули"));  // deeper: a different relative path
+  EXPECT_FALSE(FilterByUpdateList(source.get(), "", true, update, ignore));
+  EXPECT_TRUE(source->record.entries.empty());
+  EXPECT_EQ(ignore.size(), 2u) << "the source pass appends nothing";
+
+  // A listed file deeper down keeps its directory.
+  Strings deepIgnore;
+  DirSnapshot deep = CreateSnapshot();
+  DirNode* bin = AppendChild(deep.get(), CreateNode("Bin"));
+  bin->record.entries = {File("a.dll"), File("b.dll")};
+  EXPECT_TRUE(FilterByUpdateList(deep.get(), "", false, Strings{"Bin\\b.dll"}, deepIgnore));
+  EXPECT_EQ(Names(bin->record.entries), Strings{"b.dll"});
+  EXPECT_TRUE(deepIgnore.empty());
+}
+
+TEST(BuildWorkList, NamesRecordsByRelativePathAndTakesTheirFiles) {
+  DirSnapshot root = CreateSnapshot();
+  root->record.entries = {File("r")};
+  DirNode* modules = AppendChild(root.get(), CreateNode("Модули"));
+  modules->record.SetFlags(DIR_MISSING);
+  DirNode* x = AppendChild(modules, CreateNode("x"));
+  x->record.entries = {File("x1"), File("x2")};
+  AppendChild(root.get(), CreateNode("quiet"));  // nothing to do: left out
+  AppendChild(root.get(), CreateNode("old"))->record.SetFlags(DIR_EXTRA);
+
+  std::vector<DirRecord> list;
+  BuildWorkList(list, root.get(), "");
+  ASSERT_EQ(list.size(), 4u);
+  EXPECT_STREQ(list[0].name, ".");
+  EXPECT_STREQ(list[1].name, ".\\Модули");
+  EXPECT_TRUE(list[1].HasFlags(DIR_MISSING));
+  EXPECT_STREQ(list[2].name, ".\\Модули\\x");
+  EXPECT_EQ(Names(list[2].entries), (Strings{"x1", "x2"}));
+  EXPECT_STREQ(list[3].name, ".\\old");
+  EXPECT_TRUE(list[3].HasFlags(DIR_EXTRA));
+  EXPECT_TRUE(x->record.entries.empty()) << "a file lives in one place at a time";
+  EXPECT_TRUE(root->record.entries.empty());
+}
+
+TEST(CompareFiles, TwentyThousandEntriesEachSide) {
+  // Most files match, every 50th changed, every 100th only in the source,
+  // every 100th target file only in the target; target listed in reverse.
+  DirRecord source(".");
+  DirRecord target(".");
+  const int count = 20000;
+  int expectNew = 0, expectChanged = 0, expectTargetOnly = 0;
+  for (int i = 0; i < count; ++i) {
+    const std::string name = "file" + std::to_string(i) + ".dat";
+    source.entries.push_back(File(name, 1000));
+    if (i % 100 == 7) {
+      ++expectNew;
+      continue;
+    }
+    if (i % 50 == 3) ++expectChanged;
+    target.entries.push_back(File(i % 2 ? name : "FILE" + std::to_string(i) + ".DAT",
+                                  i % 50 == 3 ? 1000 + 3 * kSecond : 1000));
+  }
+  for (int i = 0; i < count / 100; ++i, ++expectTargetOnly)
+    target.entries.push_back(File("extra" + std::to_string(i)));
+  std::reverse(target.entries.begin(), target.entries.end());
+
+  CompareFiles(source, target);
+  int gotNew = 0, gotChanged = 0;
+  for (const FileEntry& entry : source.entries) (entry.isNew ? gotNew : gotChanged)++;
+  EXPECT_EQ(gotNew, expectNew);
+  EXPECT_EQ(gotChanged, expectChanged);
+  ASSERT_EQ(static_cast<int>(target.entries.size()), expectTargetOnly);
+  EXPECT_STREQ(target.entries.back().name, "extra0") << "target order is kept";
+}
