@@ -4,6 +4,8 @@
 
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "config/sync_config.h"
 #include "fileops/create_directory_path.h"
@@ -13,6 +15,8 @@ using namespace testing_support;
 
 namespace {
 
+using Strings = std::vector<std::string>;
+
 // What a load left behind, captured after the logs were closed again.
 struct Loaded {
   bool result = false;
@@ -21,6 +25,9 @@ struct Loaded {
   bool clearReadOnly = false, deleteUnneeded = false, askOnError = false, writeStatistics = false;
   std::string runCommand, runArguments, runningCheckName, sourceDir, targetDir;
   std::optional<std::string> errorLog, statsLog;  // as they were before teardown
+  std::vector<std::string> ignoreList, updateList, strictList, skipExistingList, cutList;
+  bool updateListInForce = false;
+  std::vector<std::pair<std::string, std::string>> checkPairs;  // target, source
 };
 
 // Loads the ini file at `iniPath`; the logs are read before the
@@ -48,6 +55,14 @@ Loaded LoadFile(const std::string& iniPath) {
     loaded.runningCheckName = config.runningCheckName;
     loaded.sourceDir = config.sourceDir;
     loaded.targetDir = config.targetDir;
+    loaded.ignoreList = config.ignoreList;
+    loaded.updateList = config.updateList;
+    loaded.strictList = config.strictList;
+    loaded.skipExistingList = config.skipExistingList;
+    loaded.cutList = config.cutList;
+    loaded.updateListInForce = config.updateListInForce;
+    for (const CheckPair& pair : config.checkPairs)
+      loaded.checkPairs.emplace_back(pair.targetName, pair.sourceName);
     if (!loaded.targetDir.empty()) {
       loaded.errorLog = ReadFileBytes(loaded.targetDir + "velkarin.err");
       loaded.statsLog = ReadFileBytes(loaded.targetDir + "velkarin.out");
@@ -117,6 +132,13 @@ TEST(ReadConfiguration, TheDefaultTemplateReadsBackAsAllDefaults) {
   WriteFileBytes(dir / "velkarin.ini", *bytes);
   const Loaded loaded = LoadFile(dir / "velkarin.ini");
   ExpectAllDefaults(loaded, dir.Path() + "\\");
+  EXPECT_EQ(loaded.ignoreList, (Strings{"velkarin.err", "velkarin.out", "velkarin.exe"}));
+  EXPECT_EQ(loaded.strictList, Strings{"Модули"});
+  EXPECT_TRUE(loaded.updateList.empty());
+  EXPECT_FALSE(loaded.updateListInForce);
+  EXPECT_TRUE(loaded.cutList.empty());
+  EXPECT_TRUE(loaded.skipExistingList.empty());
+  EXPECT_TRUE(loaded.checkPairs.empty());
 }
 
 TEST(ReadConfiguration, YesNoSwitchesFollowTheRussianWordsOnly) {
@@ -233,4 +255,49 @@ TEST(ReadConfiguration, RelativeTargetIsTakenAgainstTheCurrentDirectory) {
   EXPECT_EQ(loaded.sourceDir, ".\\");
   EXPECT_TRUE(IsDirectory(dir / "rel\\Приемник"));
   EXPECT_EQ(CurrentDir(), dir.Path());
+}
+
+TEST(ReadConfiguration, ListSectionsAreReadInFileOrder) {
+  TempDir dir("lists");
+  const std::string main = "[Основные параметры]\nКаталогПриемник=" + (dir / "t") +
+                           "\nКаталогИсточник=" + dir.Path() + "\n";
+  // No [Игнорировать]: the program's own files; comment-only [Обновлять].
+  Loaded loaded = Load(dir, main + "[Обновлять]\n# только комментарий\n[Вырезать]\nold\\x.dll\nold\n"
+                                   "[Пропустить существующие]\nНастройки.ini\n"
+                                   "[СтрогоСинхронизировать]\nМодули\nBin\\Plugins\n");
+  ASSERT_TRUE(loaded.result);
+  EXPECT_EQ(loaded.ignoreList, (Strings{"velkarin.err", "velkarin.out", "velkarin.exe"}));
+  EXPECT_FALSE(loaded.updateListInForce);
+  EXPECT_EQ(loaded.cutList, (Strings{"old\\x.dll", "old"}));
+  EXPECT_EQ(loaded.skipExistingList, Strings{"Настройки.ini"});
+  EXPECT_EQ(loaded.strictList, (Strings{"Модули", "Bin\\Plugins"}));
+
+  // A comment-only [Игнорировать] is an empty list, not the default one.
+  for (const char* update : {"", "[Обновлять]\n", "[Обновлять]\n#Модули\n"}) {
+    loaded = Load(dir, main + "[Игнорировать]\n# ничего\n" + update);
+    EXPECT_TRUE(loaded.ignoreList.empty()) << update;
+    EXPECT_FALSE(loaded.updateListInForce) << update;
+  }
+  loaded = Load(dir, main + "[Обновлять]\nМодули\nkadu.exe\n");
+  EXPECT_TRUE(loaded.updateListInForce);
+  EXPECT_EQ(loaded.updateList, (Strings{"Модули", "kadu.exe"}));
+}
+
+TEST(ReadConfiguration, CheckPairsAndTheirParseError) {
+  TempDir dir("pairs");
+  const std::string main = "[Основные параметры]\nКаталогПриемник=" + (dir / "t") +
+                           "\nКаталогИсточник=" + dir.Path() + "\n[Игнорировать]\nlog.txt\n";
+  Loaded loaded = Load(dir, main + "[Проверить пары]\n\\kadu.exe=\\kadu.ex\na=b=c\n#x\n");
+  ASSERT_TRUE(loaded.result);
+  EXPECT_EQ(loaded.checkPairs,
+            (std::vector<std::pair<std::string, std::string>>{{"kadu.exe", "kadu.ex"}, {"a", "b=c"}}));
+
+  const std::string iniPath = dir / "test.ini";
+  loaded = Load(dir, main + "[Проверить пары]\nkadu.exe=kadu.ex\nбез знака\nc=d\n");
+  EXPECT_FALSE(loaded.result);
+  EXPECT_EQ(loaded.ignoreList, Strings{"log.txt"}) << "lists read before stay";
+  EXPECT_EQ(loaded.checkPairs.size(), 1u);
+  EXPECT_EQ(loaded.errorLog.value_or("<none>"),
+            "Ошибка в \"" + iniPath +
+                "\" невозможно определить путь-приемник в секции [Проверить пары]\r\n");
 }
