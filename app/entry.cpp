@@ -6,6 +6,7 @@
 #include "app/default_ini.h"
 #include "app/error_report.h"
 #include "config/sync_config.h"
+#include "engine/driver.h"
 #include "fileops/create_directory_path.h"
 #include "win32/handles.h"
 #include "win32/message_box.h"
@@ -76,7 +77,9 @@ void LoadAndRun(SyncConfig& config, const char* iniPath) {
     ShowProgramBox("Ошибка в файле инициализации", MB_OK);
     return;
   }
-  // The progress window and the worker thread start here.
+  // Until the progress window and its worker exist, the run happens here,
+  // with no window to report to.
+  (void)RunSynchronisation(config);
 }
 
 }  // namespace

@@ -1,0 +1,114 @@
+#include "engine/driver.h"
+
+#include <windows.h>
+
+#include <ostream>
+#include <string>
+
+#include "app/command_line.h"
+#include "config/sync_config.h"
+#include "engine/registry.h"
+#include "engine/scan.h"
+#include "fileops/copy_phase.h"
+#include "fileops/delete_tree.h"
+#include "log/logs.h"
+#include "ui/progress_text.h"
+
+namespace {
+
+void Phase(const char* line) { StatsLog() << line << std::endl; }
+
+// The source must be there before anything is read or removed.
+bool SourceReachable(SyncConfig& config) {
+  if (GetFileAttributesA(config.sourceDir) != INVALID_FILE_ATTRIBUTES) return true;
+  const DWORD error = GetLastError();
+  ++config.errorCount;
+  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+    ErrorLog() << "Ошибка: каталог источник \"" << config.sourceDir
+               << "\" не существует, синхронизация невозможна" << std::endl;
+  } else if (error == ERROR_BAD_NETPATH) {
+    ErrorLog() << "Ошибка: сетевой путь \"" << config.sourceDir << "\" не найден" << std::endl;
+  } else {
+    ErrorLog() << "Ошибка: " << error << " доступа к каталогу источнику \"" << config.sourceDir
+               << "\", синхронизация невозможна" << std::endl;
+  }
+  return false;
+}
+
+void RemoveFromBoth(SyncConfig& config, const std::string& path) {
+  RemovePath(config.sourceSnapshot.get(), path.c_str());
+  RemovePath(config.targetSnapshot.get(), path.c_str());
+}
+
+void CutEntries(SyncConfig& config) {
+  for (const std::string& entry : config.cutList) {
+    RemoveFromBoth(config, entry);
+    const std::string path = IsDrivePath(entry.c_str()) ? entry : config.targetDir + entry;
+    DeleteTree(path.c_str());
+  }
+  config.cutList.clear();
+}
+
+}  // namespace
+
+bool RunSynchronisation(SyncConfig& config) {
+  HWND__* window = config.progressWindowHandle;
+  SendProgressText(window, "Проверка доступа к каталогу источнику");
+  if (!SourceReachable(config)) return false;
+
+  config.sourceSnapshot = CreateSnapshot();
+  config.targetSnapshot = CreateSnapshot();
+  DirNode* source = config.sourceSnapshot.get();
+  DirNode* target = config.targetSnapshot.get();
+
+  // The first letter of the scanning texts is a Latin "C", as users know them.
+  SendProgressText(window, "Cканирование каталога источника");
+  Phase("сканирование источника");
+  if (!ScanSource(config, source, config.sourceDir, "")) {
+    // Without a picture of the source nothing may be decided: stop here.
+    config.sourceSnapshot.reset();
+    config.targetSnapshot.reset();
+    return false;
+  }
+  CloneStructure(target, source);
+
+  SendProgressText(window, "Cканирование каталога приемника");
+  Phase("сканирование приемника");
+  ScanTarget(config, target, config.targetDir, "");
+
+  if (config.updateListInForce) {
+    FilterByUpdateList(target, "", false, config.updateList, config.ignoreList);
+    FilterByUpdateList(source, "", true, config.updateList, config.ignoreList);
+  }
+
+  Phase("удаление игнорируемых файлов из реестра синхронизации");
+  for (const std::string& entry : config.ignoreList) RemoveFromBoth(config, entry);
+  config.ignoreList.clear();
+
+  Phase("удаление 'вырезаемых' файлов из реестра синхронизации");
+  CutEntries(config);
+
+  Phase("удаление проверяемых пар из реестра синхронизации");
+  for (const CheckPair& pair : config.checkPairs) {
+    RemovePath(source, pair.sourceName.c_str());
+    RemovePath(target, pair.targetName.c_str());
+  }
+
+  SendProgressText(window, "Cканирование каталогов");
+  CompareTrees(source, target);
+  Phase("сравнение");
+
+  BuildWorkList(config.sourceWorkList, source, "");
+  BuildWorkList(config.targetWorkList, target, "");
+  Phase("построение списков");
+
+  // The work lists hold everything still needed; the trees go before copying.
+  config.sourceSnapshot.reset();
+  config.targetSnapshot.reset();
+
+  SendProgressText(window, "Копирование");
+  Phase("собственно, синхронизация:");
+  ApplyRegistry(config);
+  CopyPairs(config);
+  return config.errorCount == 0;
+}

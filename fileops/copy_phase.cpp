@@ -1,0 +1,129 @@
+#include "fileops/copy_phase.h"
+
+#include <windows.h>
+
+#include <ostream>
+#include <string>
+
+#include "config/list_matching.h"
+#include "config/sync_config.h"
+#include "engine/file_time.h"
+#include "fileops/delete_tree.h"
+#include "fileops/long_path_copy.h"
+#include "log/logs.h"
+#include "ui/progress_text.h"
+
+namespace {
+
+void CountError(SyncConfig& config) { ++config.errorCount; }
+
+void DeleteTargetFile(SyncConfig& config, const std::string& path, const FileEntry& entry) {
+  if (entry.attributes & FILE_ATTRIBUTE_READONLY) {
+    SetFileAttributesA(path.c_str(), entry.attributes & ~FILE_ATTRIBUTE_READONLY);
+  }
+  StatsLog() << "Удаление файла \"" << path << "\"" << std::endl;
+  if (!DeleteFileA(path.c_str())) {
+    const DWORD error = GetLastError();
+    ErrorLog() << "Ошибка " << error << " удаления файла \"" << path << "\"" << std::endl;
+    CountError(config);
+  }
+}
+
+void RemoveTargetOnlyItems(SyncConfig& config, const DirRecord& record) {
+  const std::string directory = std::string(config.targetDir) + record.name + "\\";
+  if (record.HasFlags(DIR_EXTRA)) {
+    StatsLog() << "Удаление каталога \"" << directory << "\"" << std::endl;
+    DeleteTree(directory.c_str());
+    return;
+  }
+  for (const FileEntry& entry : record.entries) {
+    const std::string path = directory + entry.name;
+    if (!config.deleteUnneeded && !IsStrictlySynchronised(path.c_str(), config.strictList)) continue;
+    DeleteTargetFile(config, path, entry);
+  }
+}
+
+// Paths are limited to the 1024-byte buffers the rest of the run uses.
+bool FitsPathBuffer(SyncConfig& config, const std::string& source, const std::string& target) {
+  const char* which = nullptr;
+  if (source.size() >= kPathSize) {
+    which = " путь в каталоге источнике слишком длинный";
+  } else if (target.size() >= kPathSize) {
+    which = " путь в каталоге приемнике слишком длинный";
+  }
+  if (which == nullptr) return true;
+  ErrorLog() << "Ошибка копирования файла \"" << source << "\"" << which << std::endl;
+  CountError(config);
+  return false;
+}
+
+// Copies and logs; clears the read-only bit the copy carried over when asked.
+void CopyAndLog(SyncConfig& config, const std::string& source, const std::string& target,
+                DWORD sourceAttributes) {
+  if (!CopyFileLongPath(config.longPathCapable, source.c_str(), target.c_str())) {
+    ErrorLog() << "Ошибка копирования файла \"" << source << "\" в \"" << target << "\"" << std::endl;
+    CountError(config);
+    return;
+  }
+  StatsLog() << "Копирование файла \"" << source << "\" в \"" << target << "\"" << std::endl;
+  if (config.clearReadOnly && (sourceAttributes & FILE_ATTRIBUTE_READONLY)) {
+    SetFileAttributesA(target.c_str(), sourceAttributes & ~FILE_ATTRIBUTE_READONLY);
+  }
+}
+
+void CreateAndCopy(SyncConfig& config, const DirRecord& record) {
+  const std::string sourceDirectory = std::string(config.sourceDir) + record.name + "\\";
+  const std::string targetDirectory = std::string(config.targetDir) + record.name + "\\";
+  if (record.HasFlags(DIR_MISSING)) {
+    const std::string path = std::string(config.targetDir) + record.name;
+    StatsLog() << "Создание каталога \"" << path << "\"" << std::endl;
+    if (!CreateDirectoryA(path.c_str(), nullptr)) {
+      const DWORD error = GetLastError();
+      ErrorLog() << "Ошибка " << error << " создания каталога \"" << path << "\"" << std::endl;
+      CountError(config);
+    }
+  }
+  for (const FileEntry& entry : record.entries) {
+    const std::string source = sourceDirectory + entry.name;
+    const std::string target = targetDirectory + entry.name;
+    if (!FitsPathBuffer(config, source, target)) continue;
+    if (!entry.isNew) SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+    const std::string progress = std::string("Копирование ...\\") + entry.name;
+    SendProgressText(config.progressWindowHandle, progress.c_str());
+    CopyAndLog(config, source, target, entry.attributes);
+  }
+}
+
+FileTime ToFileTime(const FILETIME& time) { return FileTime{time.dwLowDateTime, time.dwHighDateTime}; }
+
+}  // namespace
+
+void ApplyRegistry(SyncConfig& config) {
+  for (const DirRecord& record : config.targetWorkList) RemoveTargetOnlyItems(config, record);
+  for (const DirRecord& record : config.sourceWorkList) CreateAndCopy(config, record);
+}
+
+void CopyPairs(SyncConfig& config) {
+  for (const CheckPair& pair : config.checkPairs) {
+    const std::string source = std::string(config.sourceDir) + pair.sourceName;
+    const std::string target = std::string(config.targetDir) + pair.targetName;
+    if (!FitsPathBuffer(config, source, target)) continue;
+    WIN32_FILE_ATTRIBUTE_DATA sourceData;
+    if (!GetFileAttributesExA(source.c_str(), GetFileExInfoStandard, &sourceData)) {
+      const DWORD error = GetLastError();
+      ErrorLog() << "Ошибка " << error << " чтения аттрибутов файла \"" << source << "\"" << std::endl;
+      CountError(config);
+      continue;
+    }
+    WIN32_FILE_ATTRIBUTE_DATA targetData;
+    if (GetFileAttributesExA(target.c_str(), GetFileExInfoStandard, &targetData)) {
+      if (SameWriteTime(ToFileTime(sourceData.ftLastWriteTime), ToFileTime(targetData.ftLastWriteTime))) {
+        continue;
+      }
+      if (targetData.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
+        SetFileAttributesA(target.c_str(), targetData.dwFileAttributes & ~FILE_ATTRIBUTE_READONLY);
+      }
+    }
+    CopyAndLog(config, source, target, sourceData.dwFileAttributes);
+  }
+}
