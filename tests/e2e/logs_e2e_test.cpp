@@ -15,17 +15,29 @@ std::string Ini(const TempDir& dir, const std::string& extra) {
 
 }  // namespace
 
-TEST(Logs, CleanLoadLeavesNeitherLog) {
-  for (const char* statistics : {"нет", "да", "ДА", "Да"}) {
-    TempDir dir("clean");
-    WriteIni(dir / "velkarin.ini",
-             Ini(dir, std::string("ВыводитьСтатистикуСинхронизации=") + statistics + "\n"));
-    const VelkarinRun run = RunVelkarin("", dir.Path());
+TEST(Logs, CleanRunWithoutStatisticsLeavesNeitherLog) {
+  TempDir dir("clean");
+  WriteIni(dir / "velkarin.ini", Ini(dir, "ВыводитьСтатистикуСинхронизации=нет\n"));
+  const VelkarinRun run = RunVelkarin("", dir.Path());
+  ASSERT_TRUE(run.exited);
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_TRUE(IsDirectory(dir / "target"));
+  EXPECT_FALSE(Exists(dir / "target\\velkarin.err"));
+  EXPECT_FALSE(Exists(dir / "target\\velkarin.out"));
+}
+
+TEST(Logs, StatisticsOnButNothingWrittenIsRemoved) {
+  // The load stops at a bad pair line after switching statistics on: the
+  // statistics log stays empty and goes, the error log keeps its line.
+  for (const char* statistics : {"да", "ДА", "Да"}) {
+    TempDir dir("stats");
+    WriteIni(dir / "velkarin.ini", Ini(dir, std::string("ВыводитьСтатистикуСинхронизации=") +
+                                                statistics + "\n[Проверить пары]\nбез знака\n"));
+    const VelkarinRun run = RunVelkarin("", dir.Path(), {ProgramBox()});
     ASSERT_TRUE(run.exited) << statistics;
-    EXPECT_EQ(run.exitCode, 0u);
-    EXPECT_TRUE(IsDirectory(dir / "target")) << statistics;
-    EXPECT_FALSE(Exists(dir / "target\\velkarin.err")) << statistics;
-    EXPECT_FALSE(Exists(dir / "target\\velkarin.out")) << statistics << ": empty statistics log";
+    EXPECT_EQ(run.boxes[0].text, "Ошибка в файле инициализации");
+    EXPECT_FALSE(Exists(dir / "target\\velkarin.out")) << statistics;
+    EXPECT_TRUE(Exists(dir / "target\\velkarin.err")) << statistics;
   }
 }
 

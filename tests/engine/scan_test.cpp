@@ -17,19 +17,6 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-// Creates `items` below `root`: a name ending in a backslash is a directory.
-void MakeTree(const std::string& root, const Strings& items) {
-  CreateDirectoryA(root.c_str(), nullptr);
-  for (const std::string& item : items) {
-    const std::string path = root + "\\" + item;
-    if (item.back() == '\\') {
-      CreateDirectoryA(path.c_str(), nullptr);
-    } else {
-      WriteFileBytes(path, item);
-    }
-  }
-}
-
 DirNode* Child(DirNode* node, const std::string& name) {
   for (DirNode* child = node->firstChild; child != nullptr; child = child->nextSibling)
     if (name == child->record.name) return child;

@@ -4,6 +4,8 @@
 #include <io.h>
 
 #include <atomic>
+#include <cstring>
+#include <cwchar>
 #include <cstdio>
 #include <iostream>
 #include <vector>
@@ -211,5 +213,132 @@ ScopedCurrentDir::ScopedCurrentDir(const std::string& dir) {
 }
 
 ScopedCurrentDir::~ScopedCurrentDir() { SetCurrentDirectoryA(old_.c_str()); }
+
+}  // namespace testing_support
+
+namespace testing_support {
+
+void MakeTree(const std::string& root, const std::vector<std::string>& items) {
+  CreateDirectoryA(root.c_str(), nullptr);
+  for (const std::string& item : items) {
+    const std::string path = root + "\\" + item;
+    if (!item.empty() && item.back() == '\\') {
+      CreateDirectoryA(path.c_str(), nullptr);
+    } else {
+      WriteFileBytes(path, item);
+    }
+  }
+}
+
+namespace {
+
+void ReadTreeInto(const std::string& root, const std::string& prefix,
+                  std::map<std::string, std::string>& tree) {
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((root + "\\" + prefix + "*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::string name = data.cFileName;
+    if (name == "." || name == "..") continue;
+    const std::string relative = prefix + name;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      tree[relative + "\\"] = "";
+      if (!(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        ReadTreeInto(root, relative + "\\", tree);
+    } else {
+      tree[relative] = ReadFileBytes(root + "\\" + relative).value_or("<unreadable>");
+    }
+  } while (FindNextFileA(find, &data));
+  FindClose(find);
+}
+
+}  // namespace
+
+std::map<std::string, std::string> ReadTree(const std::string& root) {
+  std::map<std::string, std::string> tree;
+  ReadTreeInto(root, "", tree);
+  return tree;
+}
+
+void SetWriteTime(const std::string& path, unsigned long long time) {
+  HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  FILETIME fileTime{static_cast<DWORD>(time), static_cast<DWORD>(time >> 32)};
+  SetFileTime(file, nullptr, nullptr, &fileTime);
+  CloseHandle(file);
+}
+
+unsigned long long GetWriteTime(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+  return (static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+         data.ftLastWriteTime.dwLowDateTime;
+}
+
+bool MakeSymbolicLink(const std::string& target, const std::string& link) {
+  // Wine's CreateSymbolicLinkW does nothing; Wine starts Unix programs.
+  using UnixName = char*(CDECL*)(LPCWSTR);
+  const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+  if (unixName == nullptr) return false;
+  // The Unix names come as UTF-8; the command line goes out wide so that
+  // Wine hands them to the Unix program unchanged.
+  const auto toUnix = [&](const std::string& path) {
+    std::wstring wide(path.size() + 1, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
+    char* name = unixName(wide.c_str());
+    std::wstring result(name != nullptr ? std::strlen(name) + 1 : 1, L'\0');
+    if (name != nullptr) {
+      MultiByteToWideChar(CP_UTF8, 0, name, -1, result.data(), static_cast<int>(result.size()));
+    }
+    HeapFree(GetProcessHeap(), 0, name);
+    result.resize(wcslen(result.c_str()));
+    return result;
+  };
+  std::wstring commandLine = L"Z:\\bin\\ln -s \"" + toUnix(target) + L"\" \"" + toUnix(link) + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  // Named explicitly: from the command line alone Wine would look for ln.exe.
+  if (!CreateProcessW(L"Z:\\bin\\ln", commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    return false;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  // Wine does not wait for a Unix child: the link is awaited instead.
+  for (int i = 0; i < 250; ++i) {
+    const DWORD attributes = GetFileAttributesA(link.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
+    Sleep(20);
+  }
+  return false;
+}
+
+FileHolder::FileHolder(const std::string& path) : flags_("hold") {
+  const std::string commandLine = "\"" + ExeDir() + "\\hold_file.exe\" \"" + path + "\" \"" +
+                                  (flags_ / "ready") + "\" \"" + (flags_ / "release") + "\" 60000";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
+  std::vector<char> line(commandLine.begin(), commandLine.end());
+  line.push_back('\0');
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process_)) {
+    return;
+  }
+  for (int i = 0; i < 500 && !holding_; ++i) {
+    holding_ = Exists(flags_ / "ready");
+    if (WaitForSingleObject(process_.hProcess, 20) == WAIT_OBJECT_0) break;
+  }
+}
+
+FileHolder::~FileHolder() {
+  if (process_.hProcess == nullptr) return;
+  WriteFileBytes(flags_ / "release", "");
+  if (WaitForSingleObject(process_.hProcess, 10000) != WAIT_OBJECT_0)
+    TerminateProcess(process_.hProcess, 1);
+  CloseHandle(process_.hThread);
+  CloseHandle(process_.hProcess);
+}
 
 }  // namespace testing_support

@@ -3,8 +3,10 @@
 // real files, real child processes, and the box answerer.
 #include <windows.h>
 
+#include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace testing_support {
 
@@ -109,6 +111,39 @@ class ScopedCurrentDir {
 
  private:
   std::string old_;
+};
+
+}  // namespace testing_support
+
+namespace testing_support {
+
+// Creates `items` below `root` (created too): a name ending in a backslash
+// is a directory, any other a file whose content is its own name.
+void MakeTree(const std::string& root, const std::vector<std::string>& items);
+
+// Every directory (with a trailing backslash) and file below `root`, by
+// relative path, with the file's content; directories map to "".
+std::map<std::string, std::string> ReadTree(const std::string& root);
+
+// Sets a file's last-write time, in 100-ns units since 1601.
+void SetWriteTime(const std::string& path, unsigned long long time);
+unsigned long long GetWriteTime(const std::string& path);
+
+// Makes `link` a Unix symbolic link to `target` (both Windows paths): Wine
+// shows it as a reparse point, as Windows shows a junction.
+bool MakeSymbolicLink(const std::string& target, const std::string& link);
+
+// Holds a file open without sharing from another process while alive.
+class FileHolder {
+ public:
+  explicit FileHolder(const std::string& path);
+  ~FileHolder();
+  bool Holding() const { return holding_; }
+
+ private:
+  TempDir flags_;
+  PROCESS_INFORMATION process_{};
+  bool holding_ = false;
 };
 
 }  // namespace testing_support

@@ -1,0 +1,251 @@
+// Whole synchronisations: velkarin.exe on generated trees, checked by the
+// target tree and both logs.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <sstream>
+
+#include "tests/e2e/e2e_support.h"
+
+using namespace e2e;
+using namespace testing_support;
+
+namespace {
+
+using Tree = std::map<std::string, std::string>;
+using Lines = std::vector<std::string>;
+
+constexpr unsigned long long kSecond = 10000000;
+constexpr unsigned long long kBaseTime = 133000000000000000ull;  // in 2022
+
+const Lines kPhases = {"сканирование источника",
+                       "сканирование приемника",
+                       "удаление игнорируемых файлов из реестра синхронизации",
+                       "удаление 'вырезаемых' файлов из реестра синхронизации",
+                       "удаление проверяемых пар из реестра синхронизации",
+                       "сравнение",
+                       "построение списков",
+                       "собственно, синхронизация:"};
+
+// A source and a target under one temporary directory, and the ini file
+// that joins them.
+class Sync : public ::testing::Test {
+ protected:
+  TempDir dir{"sync"};
+  std::string source = dir / "Источник";
+  std::string target = dir / "Приемник";
+
+  // Runs with statistics on and the given extra keys and sections.
+  VelkarinRun Run(const std::string& keys = "", const std::string& sections = "",
+                  const std::string& sourceValue = "") {
+    WriteIni(dir / "velkarin.ini", "[Основные параметры]\nКаталогИсточник=" +
+                                       (sourceValue.empty() ? source : sourceValue) +
+                                       "\nКаталогПриемник=" + target +
+                                       "\nВыводитьСтатистикуСинхронизации=да\n" + keys + sections);
+    VelkarinRun run = RunVelkarin("", dir.Path());
+    EXPECT_TRUE(run.exited) << "velkarin.exe did not end by itself";
+    EXPECT_EQ(run.exitCode, 0u);
+    return run;
+  }
+
+  std::string Log(const char* name) { return ReadFileBytes(target + "\\" + name).value_or(""); }
+
+  // The statistics log's lines without the phase lines, sorted: listing
+  // order is the file system's.
+  Lines ActionLines() {
+    Lines lines;
+    std::istringstream in(Log("velkarin.out"));
+    for (std::string line; std::getline(in, line);) {
+      EXPECT_FALSE(line.empty() || line.back() != '\r') << "every line ends with CR LF";
+      if (!line.empty()) line.pop_back();
+      if (std::find(kPhases.begin(), kPhases.end(), line) == kPhases.end()) lines.push_back(line);
+    }
+    std::sort(lines.begin(), lines.end());
+    return lines;
+  }
+
+  std::string Copied(const std::string& relative) {
+    return "Копирование файла \"" + source + "\\.\\" + relative + "\" в \"" + target + "\\.\\" +
+           relative + "\"";
+  }
+  std::string Created(const std::string& relative) {
+    return "Создание каталога \"" + target + "\\.\\" + relative + "\"";
+  }
+  Tree TargetTree() {
+    Tree tree = ReadTree(target);
+    tree.erase("velkarin.out");
+    tree.erase("velkarin.err");
+    return tree;
+  }
+};
+
+Lines Sorted(Lines lines) {
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
+}  // namespace
+
+TEST_F(Sync, FirstCopyLogsEveryStepAndSecondRunCopiesNothing) {
+  // One file and one directory per level: the log order is then fixed.
+  MakeTree(source, {"kadu.exe", "Модули\\", "Модули\\Печать.dll", "Модули\\Отчеты\\",
+                    "Модули\\Отчеты\\Остатки.frx"});
+  target = dir / "Приемник\\Клиент\\2.0";  // two levels missing
+  Run();
+  EXPECT_EQ(TargetTree(), ReadTree(source));
+  std::string expected;
+  for (std::size_t i = 0; i < kPhases.size(); ++i) expected += kPhases[i] + "\r\n";
+  for (const std::string& line :
+       {Copied("kadu.exe"), Created("Модули"), Copied("Модули\\Печать.dll"),
+        Created("Модули\\Отчеты"), Copied("Модули\\Отчеты\\Остатки.frx")}) {
+    expected += line + "\r\n";
+  }
+  EXPECT_EQ(Log("velkarin.out"), expected);
+  EXPECT_FALSE(Exists(target + "\\velkarin.err"));
+
+  Run();
+  EXPECT_EQ(ActionLines(), Lines{}) << "nothing changed, nothing copied";
+  EXPECT_FALSE(Exists(target + "\\velkarin.err"));
+}
+
+TEST_F(Sync, ChangedFilesAreUpdatedAndTwoSecondsCountAsTheSame) {
+  MakeTree(source, {"a.txt", "b.txt", "c.txt", "sub\\", "sub\\d.txt"});
+  Run();
+  for (const char* name : {"a.txt", "b.txt", "c.txt", "sub\\d.txt"}) {
+    SetWriteTime(target + "\\" + name, kBaseTime);
+    SetWriteTime(source + "\\" + name, kBaseTime);
+  }
+  WriteFileBytes(source + "\\a.txt", "new a");
+  SetWriteTime(source + "\\a.txt", kBaseTime + 2 * kSecond);  // exactly 2 s: same
+  WriteFileBytes(source + "\\b.txt", "new b");
+  SetWriteTime(source + "\\b.txt", kBaseTime + 2 * kSecond + 1);
+  WriteFileBytes(source + "\\sub\\d.txt", "new d");
+  SetWriteTime(source + "\\sub\\d.txt", kBaseTime + 430 * kSecond);  // wraps in 32 bits
+  Run();
+  EXPECT_EQ(ActionLines(), Sorted({Copied("b.txt"), Copied("sub\\d.txt")}));
+  EXPECT_EQ(ReadFileBytes(target + "\\a.txt"), "a.txt");
+  EXPECT_EQ(ReadFileBytes(target + "\\b.txt"), "new b");
+  EXPECT_EQ(ReadFileBytes(target + "\\sub\\d.txt"), "new d");
+}
+
+TEST_F(Sync, ReadOnlyFilesFollowTheSwitch) {
+  MakeTree(source, {"ro.txt", "plain.txt"});
+  MakeTree(target, {"plain.txt"});
+  SetFileAttributesA((target + "\\plain.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+  SetWriteTime(target + "\\plain.txt", kBaseTime);
+  SetFileAttributesA((source + "\\ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+  Run();
+  EXPECT_FALSE(GetFileAttributesA((target + "\\ro.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
+  EXPECT_EQ(ReadFileBytes(target + "\\plain.txt"), "plain.txt") << "read-only target overwritten";
+  EXPECT_FALSE(Exists(target + "\\velkarin.err"));
+
+  DeleteTree(target + "\\ro.txt");
+  Run("СниматьReadOnly=нет\n");
+  EXPECT_TRUE(GetFileAttributesA((target + "\\ro.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
+  SetFileAttributesA((source + "\\ro.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+  SetFileAttributesA((target + "\\ro.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(Sync, SurplusIsKeptWithDeletionOffAndRemovedWithDeletionOn) {
+  MakeTree(source, {"keep.txt", "Модули\\", "Прочее\\"});
+  MakeTree(target, {"keep.txt", "extra.txt", "Old\\", "Old\\x\\", "Old\\x\\o.txt", "Модули\\",
+                    "Модули\\x.dll", "Прочее\\", "Прочее\\x.dll"});
+  SetFileAttributesA((target + "\\extra.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+  const Tree before = TargetTree();
+  Run();
+  EXPECT_EQ(TargetTree(), before) << "deletion off, no strict list: nothing removed";
+
+  // The strict list deletes only inside its directory.
+  Run("", "[СтрогоСинхронизировать]\nМодули\n");
+  EXPECT_FALSE(Exists(target + "\\Модули\\x.dll"));
+  EXPECT_TRUE(Exists(target + "\\Прочее\\x.dll"));
+  EXPECT_TRUE(Exists(target + "\\extra.txt"));
+  EXPECT_EQ(ActionLines(), Lines{"Удаление файла \"" + target + "\\.\\Модули\\x.dll\""});
+
+  Run("УдалятьНенужныеФайлы=да\n");
+  EXPECT_EQ(TargetTree(), (Tree{{"keep.txt", "keep.txt"}, {"Модули\\", ""}, {"Прочее\\", ""}}));
+  EXPECT_EQ(ActionLines(), Sorted({"Удаление каталога \"" + target + "\\.\\Old\\\"",
+                                   "Удаление файла \"" + target + "\\.\\extra.txt\"",
+                                   "Удаление файла \"" + target + "\\.\\Прочее\\x.dll\""}));
+  EXPECT_FALSE(Exists(target + "\\velkarin.err"));
+}
+
+TEST_F(Sync, IgnoredUpdatedCutAndPairedNames) {
+  MakeTree(source, {"a.txt", "skip\\", "skip\\s.txt", "Модули\\", "Модули\\m.dll", "Other\\",
+                    "Other\\o.txt", "old\\", "old\\x.dll", "setup.ex"});
+  MakeTree(target, {"skip\\", "skip\\t.txt", "old\\", "old\\x.dll", "old\\y.dll", "kadu.exe"});
+  const std::string outside = dir / "вне";
+  MakeTree(outside, {"full.txt"});
+  SetWriteTime(source + "\\setup.ex", kBaseTime + 10 * kSecond);
+  SetWriteTime(target + "\\kadu.exe", kBaseTime);
+  Run("УдалятьНенужныеФайлы=да\n",
+      "[Игнорировать]\nskip\n[Обновлять]\nМодули\nold\nsetup.ex\n[Вырезать]\nold\\x.dll\n" +
+          outside + "\\full.txt\n[Проверить пары]\nkadu.exe=setup.ex\n");
+  const Tree tree = TargetTree();
+  // Only Модули, old and the pair take part; old\y.dll is surplus inside
+  // a listed directory and goes with deletion on; Other is never created.
+  EXPECT_EQ(tree, (Tree{{"skip\\", ""}, {"skip\\t.txt", "skip\\t.txt"}, {"old\\", ""},
+                        {"Модули\\", ""}, {"Модули\\m.dll", "Модули\\m.dll"},
+                        {"kadu.exe", "setup.ex"}}))
+      << "cut: old\\x.dll is neither copied nor kept";
+  EXPECT_FALSE(Exists(outside + "\\full.txt")) << "a full cut path is deleted as named";
+  EXPECT_FALSE(Exists(target + "\\velkarin.err"));
+
+  // The pair again, now exactly 2 s apart: the same file, not copied.
+  WriteFileBytes(source + "\\setup.ex", "changed");
+  SetWriteTime(source + "\\setup.ex", kBaseTime + 2 * kSecond);
+  SetWriteTime(target + "\\kadu.exe", kBaseTime);
+  Run("", "[Проверить пары]\nkadu.exe=setup.ex\n[Обновлять]\nnone\n");
+  EXPECT_EQ(ReadFileBytes(target + "\\kadu.exe"), "setup.ex");
+  SetWriteTime(source + "\\setup.ex", kBaseTime + 2 * kSecond + 1);
+  Run("", "[Проверить пары]\nkadu.exe=setup.ex\n[Обновлять]\nnone\n");
+  EXPECT_EQ(ReadFileBytes(target + "\\kadu.exe"), "changed");
+}
+
+TEST_F(Sync, MissingSourceTouchesNothing) {
+  MakeTree(target, {"keep.txt"});
+  Run("УдалятьНенужныеФайлы=да\n", "", dir / "нет");
+  EXPECT_EQ(Log("velkarin.err"), "Ошибка: каталог источник \"" + (dir / "нет") +
+                                     "\\\" не существует, синхронизация невозможна\r\n");
+  EXPECT_EQ(TargetTree(), (Tree{{"keep.txt", "keep.txt"}}));
+  EXPECT_EQ(ActionLines(), Lines{});
+}
+
+TEST_F(Sync, LockedTargetFileIsOneErrorAndTheRunGoesOn) {
+  MakeTree(source, {"locked.txt", "free.txt"});
+  MakeTree(target, {"locked.txt", "gone.txt"});
+  SetWriteTime(target + "\\locked.txt", kBaseTime);
+  {
+    FileHolder holder(target + "\\locked.txt");
+    ASSERT_TRUE(holder.Holding());
+    Run("УдалятьНенужныеФайлы=да\n");
+  }
+  EXPECT_EQ(Log("velkarin.err"), "Ошибка копирования файла \"" + source + "\\.\\locked.txt\" в \"" +
+                                     target + "\\.\\locked.txt\"\r\n");
+  EXPECT_EQ(ReadFileBytes(target + "\\free.txt"), "free.txt");
+  EXPECT_EQ(ReadFileBytes(target + "\\locked.txt"), "locked.txt");
+  EXPECT_FALSE(Exists(target + "\\gone.txt"));
+}
+
+TEST_F(Sync, LinkedTargetDirectoryIsNeverEntered) {
+  const std::string outside = dir / "outside";
+  MakeTree(outside, {"precious.txt", "deep\\", "deep\\also.txt"});
+  MakeTree(source, {"a.txt"});
+  MakeTree(target, {});
+  ASSERT_TRUE(MakeSymbolicLink(outside, target + "\\link"));
+  Run("УдалятьНенужныеФайлы=да\n");
+  // Wine cannot remove a link alone; what it points to must survive either way.
+  EXPECT_EQ(ReadTree(outside),
+            (Tree{{"precious.txt", "precious.txt"}, {"deep\\", ""}, {"deep\\also.txt", "deep\\also.txt"}}));
+  EXPECT_EQ(ReadFileBytes(target + "\\a.txt"), "a.txt");
+}
+
+TEST_F(Sync, RelativeSourceAndNamesThatMustSurviveUnchanged) {
+  const Lines names = {"Отчет за Март.txt", "отчет за март.TXT", "ЁЛКА ёлка.дат", "a.b.c..txt",
+                       ".скрытый", "с пробелом\\", "с пробелом\\Файл. Точка.txt"};
+  MakeTree(source, names);
+  Run("", "", "Источник");  // relative to the working directory
+  EXPECT_EQ(TargetTree(), ReadTree(source));
+  EXPECT_FALSE(Exists(target + "\\velkarin.err")) << Log("velkarin.err");
+}
