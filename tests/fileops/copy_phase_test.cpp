@@ -1,0 +1,74 @@
+#include "fileops/copy_phase.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "config/sync_config.h"
+#include "log/logs.h"
+#include "tests/support/test_support.h"
+
+using namespace testing_support;
+
+namespace {
+
+FileEntry NewFile(const std::string& name) {
+  FileEntry entry;
+  std::snprintf(entry.name, sizeof(entry.name), "%s", name.c_str());
+  entry.isNew = true;
+  return entry;
+}
+
+}  // namespace
+
+TEST(CopyPhase, PathsBeyondTheirBuffersAreErrorsAndTheRestIsCopied) {
+  TempDir dir("len");
+  MakeTree(dir / "s", {"ok.txt"});
+  MakeTree(dir / "t12345", {});  // the target root is 5 longer than the source
+  SyncConfig config;
+  std::snprintf(config.sourceDir, kPathSize, "%s\\s\\", dir.Path().c_str());
+  std::snprintf(config.targetDir, kPathSize, "%s\\t12345\\", dir.Path().c_str());
+  // Record names as long as the buffers allow, so that source or target
+  // paths pass 1023 characters only with the file name.
+  const std::string deepSource = ".\\" + std::string(1000 - std::strlen(config.sourceDir), 's');
+  DirRecord root(".");
+  root.entries = {NewFile("ok.txt")};
+  DirRecord longRecord(deepSource.c_str());
+  longRecord.entries = {NewFile(std::string(40, 'f'))};
+  config.sourceWorkList.push_back(root);
+  config.sourceWorkList.push_back(longRecord);
+
+  std::string errorLog;
+  {
+    TempDir logs("logs");
+    StdStreamGuard guard;
+    OpenLogs((logs.Path() + "\\").c_str());
+    ApplyRegistry(config);
+    CloseLogs();
+    errorLog = ReadFileBytes(logs / "velkarin.err").value_or("");
+  }
+  const std::string longSource = std::string(config.sourceDir) + deepSource + "\\" + std::string(40, 'f');
+  EXPECT_EQ(errorLog, "Ошибка копирования файла \"" + longSource +
+                          "\" путь в каталоге источнике слишком длинный\r\n");
+  EXPECT_EQ(config.errorCount, 1);
+  EXPECT_EQ(ReadFileBytes(dir / "t12345\\ok.txt").value_or(""), "ok.txt") << "the run went on";
+
+  // Now only the target is too long: 1024 characters, the source 1019.
+  config.errorCount = 0;
+  config.sourceWorkList.clear();
+  DirRecord targetOnlyLong((".\\" + std::string(1020 - std::strlen(config.targetDir), 'x')).c_str());
+  targetOnlyLong.entries = {NewFile("f")};
+  config.sourceWorkList.push_back(targetOnlyLong);
+  {
+    TempDir logs("logs");
+    StdStreamGuard guard;
+    OpenLogs((logs.Path() + "\\").c_str());
+    ApplyRegistry(config);
+    CloseLogs();
+    errorLog = ReadFileBytes(logs / "velkarin.err").value_or("");
+  }
+  EXPECT_EQ(errorLog, "Ошибка копирования файла \"" + std::string(config.sourceDir) +
+                          targetOnlyLong.name + "\\f\" путь в каталоге приемнике слишком длинный\r\n");
+  EXPECT_EQ(config.errorCount, 1);
+}
