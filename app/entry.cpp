@@ -6,7 +6,9 @@
 #include "app/default_ini.h"
 #include "app/error_report.h"
 #include "config/sync_config.h"
-#include "engine/driver.h"
+#include "app/run_control.h"
+#include "app/worker.h"
+#include "ui/progress_window.h"
 #include "fileops/create_directory_path.h"
 #include "win32/handles.h"
 #include "win32/message_box.h"
@@ -72,19 +74,51 @@ bool LocateIniFile(const char* commandLine, char (&iniPath)[kPathSize]) {
   return false;
 }
 
-void LoadAndRun(SyncConfig& config, const char* iniPath) {
+// How long the entry waits for the worker after the window has gone before
+// it gives up on it. A stopped worker ends at its next safe point; only a
+// copy that cannot be cancelled (Wine) keeps it longer.
+constexpr DWORD kWorkerWaitMs = 8000;
+
+void LoadAndRun(HINSTANCE instance, SyncConfig& config, const char* iniPath) {
+  RunControl control;
+  ProgressWindow window(instance, iniPath, control);
   if (!config.ReadConfiguration(iniPath)) {
     ShowProgramBox("Ошибка в файле инициализации", MB_OK);
     return;
   }
-  // Until the progress window and its worker exist, the run happens here,
-  // with no window to report to.
-  (void)RunSynchronisation(config);
+  config.runControl = &control;
+  if (!window.Create()) {
+    // No window to show: the run still happens, with boxes of their own.
+    RunWorkerFlow(nullptr, config);
+    return;
+  }
+  config.progressWindowHandle = window.Handle();
+  WorkerArguments arguments{&window, &config};
+  win32::ScopedKernelHandle worker(CreateThread(nullptr, 0, &WorkerRoutine, &arguments, 0, nullptr));
+  if (!worker) {
+    DestroyWindow(window.Handle());
+    RunWorkerFlow(nullptr, config);
+    return;
+  }
+  window.Run();
+  // The window is gone, closed by the worker at its end or by the user: a
+  // worker still running is asked to stop, and waited for.
+  if (WaitForSingleObject(worker.Get(), 0) != WAIT_OBJECT_0) {
+    control.Stop();
+    if (WaitForSingleObject(worker.Get(), kWorkerWaitMs) != WAIT_OBJECT_0) {
+      // Last resort: the configuration and the window outlive this point
+      // only as long as the worker cannot touch them any more.
+      TerminateThread(worker.Get(), 0);
+      WaitForSingleObject(worker.Get(), INFINITE);
+    }
+  }
+  config.progressWindowHandle = nullptr;
+  config.runControl = nullptr;
 }
 
 }  // namespace
 
-int RunEntry(HINSTANCE /*instance*/, const char* commandLine) {
+int RunEntry(HINSTANCE instance, const char* commandLine) {
   if (!HandleCommandLineOptions(commandLine)) return 0;
 
   char iniPath[kPathSize];
@@ -93,7 +127,7 @@ int RunEntry(HINSTANCE /*instance*/, const char* commandLine) {
   // Destroyed last: its destructor closes the logs and removes empty ones.
   SyncConfig config;
   try {
-    LoadAndRun(config, iniPath);
+    LoadAndRun(instance, config, iniPath);
   } catch (const DirectoryCreationError& error) {
     ReportThrownText(error.systemError, error.text);
   }

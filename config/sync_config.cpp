@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "app/run_control.h"
 #include "log/logs.h"
 
 namespace {
@@ -28,3 +29,7 @@ SyncConfig::~SyncConfig() {
   targetSnapshot.reset();
   CloseLogs();
 }
+
+bool SyncConfig::StopRequested() const { return runControl != nullptr && runControl->StopRequested(); }
+
+bool SyncConfig::Stopped() const { return runControl != nullptr && runControl->Stopped(); }

@@ -12,6 +12,7 @@
 #include "engine/snapshot.h"
 
 struct HWND__;  // the progress window's handle type, without <windows.h>
+class RunControl;
 
 class SyncConfig {
  public:
@@ -50,4 +51,11 @@ class SyncConfig {
   std::vector<CheckPair> checkPairs;          // [Проверить пары]
   bool longPathCapable = false;  // the system takes extended-length paths
   HWND__* progressWindowHandle = nullptr;  // where status texts go, if set
+  RunControl* runControl = nullptr;        // the window's pause and stop, if set
+
+  // The worker's safe point: waits while the user is asked whether to
+  // abort; true when the run must stop now.
+  [[nodiscard]] bool StopRequested() const;
+  // True once the run was stopped, without waiting.
+  [[nodiscard]] bool Stopped() const;
 };

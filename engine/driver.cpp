@@ -42,6 +42,7 @@ void RemoveFromBoth(SyncConfig& config, const std::string& path) {
 
 void CutEntries(SyncConfig& config) {
   for (const std::string& entry : config.cutList) {
+    if (config.StopRequested()) return;
     RemoveFromBoth(config, entry);
     const std::string path = IsDrivePath(entry.c_str()) ? entry : config.targetDir + entry;
     DeleteTree(path.c_str());
@@ -64,7 +65,7 @@ bool RunSynchronisation(SyncConfig& config) {
   // The first letter of the scanning texts is a Latin "C", as users know them.
   SendProgressText(window, "Cканирование каталога источника");
   Phase("сканирование источника");
-  if (!ScanSource(config, source, config.sourceDir, "")) {
+  if (!ScanSource(config, source, config.sourceDir, "") || config.StopRequested()) {
     // Without a picture of the source nothing may be decided: stop here.
     config.sourceSnapshot.reset();
     config.targetSnapshot.reset();
@@ -105,10 +106,11 @@ bool RunSynchronisation(SyncConfig& config) {
   // The work lists hold everything still needed; the trees go before copying.
   config.sourceSnapshot.reset();
   config.targetSnapshot.reset();
+  if (config.StopRequested()) return false;
 
   SendProgressText(window, "Копирование");
   Phase("собственно, синхронизация:");
   ApplyRegistry(config);
   CopyPairs(config);
-  return config.errorCount == 0;
+  return config.errorCount == 0 && !config.Stopped();
 }

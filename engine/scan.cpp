@@ -66,6 +66,7 @@ void RemoveLastChild(DirNode* parent) {
 
 bool ScanSource(SyncConfig& config, DirNode* node, const std::string& directoryPath,
                 const std::string& relativePrefix) {
+  if (config.StopRequested()) return true;  // the driver stops before deciding anything
   WIN32_FIND_DATAA data;
   DWORD error = ERROR_SUCCESS;
   win32::ScopedFind find = OpenListing(directoryPath, data, error);
@@ -96,6 +97,7 @@ bool ScanSource(SyncConfig& config, DirNode* node, const std::string& directoryP
 
 void ScanTarget(SyncConfig& config, DirNode* node, const std::string& directoryPath,
                 const std::string& relativePrefix) {
+  if (config.StopRequested()) return;
   WIN32_FIND_DATAA data;
   DWORD error = ERROR_SUCCESS;
   win32::ScopedFind find = OpenListing(directoryPath, data, error);

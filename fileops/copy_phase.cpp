@@ -32,6 +32,7 @@ void DeleteTargetFile(SyncConfig& config, const std::string& path, const FileEnt
 void RemoveTargetOnlyItems(SyncConfig& config, const DirRecord& record) {
   const std::string directory = std::string(config.targetDir) + record.name + "\\";
   if (record.HasFlags(DIR_EXTRA)) {
+    if (config.StopRequested()) return;
     StatsLog() << "Удаление каталога \"" << directory << "\"" << std::endl;
     DeleteTree(directory.c_str());
     return;
@@ -39,6 +40,7 @@ void RemoveTargetOnlyItems(SyncConfig& config, const DirRecord& record) {
   for (const FileEntry& entry : record.entries) {
     const std::string path = directory + entry.name;
     if (!config.deleteUnneeded && !IsStrictlySynchronised(path.c_str(), config.strictList)) continue;
+    if (config.StopRequested()) return;
     DeleteTargetFile(config, path, entry);
   }
 }
@@ -60,7 +62,8 @@ bool FitsPathBuffer(SyncConfig& config, const std::string& source, const std::st
 // Copies and logs; clears the read-only bit the copy carried over when asked.
 void CopyAndLog(SyncConfig& config, const std::string& source, const std::string& target,
                 DWORD sourceAttributes) {
-  if (!CopyFileLongPath(config.longPathCapable, source.c_str(), target.c_str())) {
+  if (!CopyFileLongPath(config, source.c_str(), target.c_str())) {
+    if (config.Stopped()) return;  // cancelled by the user: nothing more is written
     ErrorLog() << "Ошибка копирования файла \"" << source << "\" в \"" << target << "\"" << std::endl;
     CountError(config);
     return;
@@ -75,6 +78,7 @@ void CreateAndCopy(SyncConfig& config, const DirRecord& record) {
   const std::string sourceDirectory = std::string(config.sourceDir) + record.name + "\\";
   const std::string targetDirectory = std::string(config.targetDir) + record.name + "\\";
   if (record.HasFlags(DIR_MISSING)) {
+    if (config.StopRequested()) return;
     const std::string path = std::string(config.targetDir) + record.name;
     StatsLog() << "Создание каталога \"" << path << "\"" << std::endl;
     if (!CreateDirectoryA(path.c_str(), nullptr)) {
@@ -86,6 +90,7 @@ void CreateAndCopy(SyncConfig& config, const DirRecord& record) {
   for (const FileEntry& entry : record.entries) {
     const std::string source = sourceDirectory + entry.name;
     const std::string target = targetDirectory + entry.name;
+    if (config.StopRequested()) return;
     if (!FitsPathBuffer(config, source, target)) continue;
     if (!entry.isNew) SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
     const std::string progress = std::string("Копирование ...\\") + entry.name;
@@ -99,12 +104,19 @@ FileTime ToFileTime(const FILETIME& time) { return FileTime{time.dwLowDateTime, 
 }  // namespace
 
 void ApplyRegistry(SyncConfig& config) {
-  for (const DirRecord& record : config.targetWorkList) RemoveTargetOnlyItems(config, record);
-  for (const DirRecord& record : config.sourceWorkList) CreateAndCopy(config, record);
+  for (const DirRecord& record : config.targetWorkList) {
+    if (config.Stopped()) return;
+    RemoveTargetOnlyItems(config, record);
+  }
+  for (const DirRecord& record : config.sourceWorkList) {
+    if (config.Stopped()) return;
+    CreateAndCopy(config, record);
+  }
 }
 
 void CopyPairs(SyncConfig& config) {
   for (const CheckPair& pair : config.checkPairs) {
+    if (config.StopRequested()) return;
     const std::string source = std::string(config.sourceDir) + pair.sourceName;
     const std::string target = std::string(config.targetDir) + pair.targetName;
     if (!FitsPathBuffer(config, source, target)) continue;

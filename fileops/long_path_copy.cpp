@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "app/run_control.h"
+#include "config/sync_config.h"
 #include "fileops/extended_path.h"
 
 namespace {
@@ -34,11 +36,25 @@ std::wstring ExtendedWidePath(const char* path) {
   return L"\\\\?\\" + full;
 }
 
+// Called by the system between chunks of a copy: waits while the run is
+// paused and cancels the copy once it is stopped. (Wine 8 does not call it:
+// there a copy runs to its end and the run stops right after.)
+DWORD CALLBACK CopyProgress(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD,
+                            DWORD, HANDLE, HANDLE, LPVOID data) {
+  const auto* config = static_cast<const SyncConfig*>(data);
+  return config->StopRequested() ? PROGRESS_CANCEL : PROGRESS_CONTINUE;
+}
+
 }  // namespace
 
-bool CopyFileLongPath(bool longPathCapable, const char* source, const char* target) {
-  if (!longPathCapable) return CopyFileA(source, target, FALSE) != FALSE;
+bool CopyFileLongPath(const SyncConfig& config, const char* source, const char* target) {
+  BOOL* cancel = config.runControl != nullptr ? config.runControl->CopyCancelFlag() : nullptr;
+  LPPROGRESS_ROUTINE progress = config.runControl != nullptr ? &CopyProgress : nullptr;
+  void* data = const_cast<SyncConfig*>(&config);
+  if (!config.longPathCapable) {
+    return CopyFileExA(source, target, progress, data, cancel, 0) != FALSE;
+  }
   const std::wstring wideSource = ExtendedWidePath(source);
   const std::wstring wideTarget = ExtendedWidePath(target);
-  return CopyFileW(wideSource.c_str(), wideTarget.c_str(), FALSE) == TRUE;
+  return CopyFileExW(wideSource.c_str(), wideTarget.c_str(), progress, data, cancel, 0) == TRUE;
 }

@@ -70,4 +70,28 @@ struct FindHandleTraits {
 };
 using ScopedFind = Scoped<FindHandleTraits>;
 
+// GDI objects: bitmaps, brushes, fonts, pens (DeleteObject).
+struct GdiObjectTraits {
+  using Handle = HGDIOBJ;
+  static Handle Invalid() noexcept { return nullptr; }
+  static void Close(Handle h) noexcept { DeleteObject(h); }
+};
+using ScopedGdiObject = Scoped<GdiObjectTraits>;
+
+// Memory device contexts (CreateCompatibleDC).
+struct MemoryDcTraits {
+  using Handle = HDC;
+  static Handle Invalid() noexcept { return nullptr; }
+  static void Close(Handle h) noexcept { DeleteDC(h); }
+};
+using ScopedMemoryDc = Scoped<MemoryDcTraits>;
+
+// Loaded modules (LoadLibrary, LoadLibraryEx).
+struct ModuleTraits {
+  using Handle = HMODULE;
+  static Handle Invalid() noexcept { return nullptr; }
+  static void Close(Handle h) noexcept { FreeLibrary(h); }
+};
+using ScopedModule = Scoped<ModuleTraits>;
+
 }  // namespace win32
