@@ -104,8 +104,7 @@ TEST(CommandLine, MissingDefaultIniAnsweredYesWritesTheTemplateAndStops) {
 TEST(CommandLine, FullAndRelativeIniNamesAreFound) {
   TempDir dir("names");
   CreateDirectoryA((dir / "sub").c_str(), nullptr);
-  const std::string ini = "[Основные параметры]\nКаталогПриемник=" + (dir / "target") +
-                          "\nКаталогИсточник=" + dir.Path() + "\n";
+  const std::string ini = QuietMainSection(dir / "source", dir / "target");
   WriteIni(dir / "sub\\a.ini", ini);
   WriteIni(dir / "b.ini", ini);
   WriteIni(dir / "velkarin.ini", ini);

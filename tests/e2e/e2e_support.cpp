@@ -42,6 +42,12 @@ VelkarinRun RunVelkarin(const std::string& arguments, const std::string& working
   return run;
 }
 
+std::string QuietMainSection(const std::string& source, const std::string& target) {
+  CreateDirectoryA(source.c_str(), nullptr);
+  return "[Основные параметры]\nКаталогИсточник=" + source + "\nКаталогПриемник=" + target +
+         "\nВыполнить=\nПроверятьЗапущеноЛиУже=\n";
+}
+
 std::string TemplateBytes() {
   const std::optional<std::string> bytes = ReadFileBytes(VELKARIN_TEMPLATE_PATH);
   EXPECT_TRUE(bytes.has_value()) << VELKARIN_TEMPLATE_PATH;

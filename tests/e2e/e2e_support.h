@@ -28,6 +28,10 @@ VelkarinRun RunVelkarin(const std::string& arguments, const std::string& working
 // The program's boxes all carry this caption.
 inline ExpectedBox ProgramBox(const std::string& button = "ok") { return {"velkarin", button}; }
 
+// [Основные параметры] for a quiet run from `source` (created empty when
+// missing) to `target`: no command to start, no running check.
+std::string QuietMainSection(const std::string& source, const std::string& target);
+
 // The committed default ini file, byte for byte.
 std::string TemplateBytes();
 

@@ -9,8 +9,7 @@ using namespace testing_support;
 namespace {
 
 std::string Ini(const TempDir& dir, const std::string& extra) {
-  return "[Основные параметры]\nКаталогПриемник=" + (dir / "target") + "\nКаталогИсточник=" +
-         dir.Path() + "\n" + extra;
+  return QuietMainSection(dir / "source", dir / "target") + extra;
 }
 
 }  // namespace

@@ -36,14 +36,23 @@ class Sync : public ::testing::Test {
   std::string source = dir / "Источник";
   std::string target = dir / "Приемник";
 
-  // Runs with statistics on and the given extra keys and sections.
+  // Runs with statistics on, no command, no running check, and the given
+  // extra keys and sections. A run with errors ends on the worker's OK box.
   VelkarinRun Run(const std::string& keys = "", const std::string& sections = "",
-                  const std::string& sourceValue = "") {
+                  const std::string& sourceValue = "", bool expectErrors = false) {
     WriteIni(dir / "velkarin.ini", "[Основные параметры]\nКаталогИсточник=" +
                                        (sourceValue.empty() ? source : sourceValue) +
                                        "\nКаталогПриемник=" + target +
-                                       "\nВыводитьСтатистикуСинхронизации=да\n" + keys + sections);
-    VelkarinRun run = RunVelkarin("", dir.Path());
+                                       "\nВыводитьСтатистикуСинхронизации=да\nВыполнить=\n"
+                                       "ПроверятьЗапущеноЛиУже=\nВопросПриОшибке=нет\n" +
+                                       keys + sections);
+    std::vector<ExpectedBox> boxes;
+    if (expectErrors) boxes.push_back({"Синхронизация", "ok"});
+    VelkarinRun run = RunVelkarin("", dir.Path(), boxes);
+    if (expectErrors) {
+      EXPECT_TRUE(run.boxes[0].shown);
+      EXPECT_EQ(run.boxes[0].text, "В процессе синхронизации возникли ошибки.\nПрограмма будет закрыта.");
+    }
     EXPECT_TRUE(run.exited) << "velkarin.exe did not end by itself";
     EXPECT_EQ(run.exitCode, 0u);
     return run;
@@ -205,7 +214,7 @@ TEST_F(Sync, IgnoredUpdatedCutAndPairedNames) {
 
 TEST_F(Sync, MissingSourceTouchesNothing) {
   MakeTree(target, {"keep.txt"});
-  Run("УдалятьНенужныеФайлы=да\n", "", dir / "нет");
+  Run("УдалятьНенужныеФайлы=да\n", "", dir / "нет", true);
   EXPECT_EQ(Log("velkarin.err"), "Ошибка: каталог источник \"" + (dir / "нет") +
                                      "\\\" не существует, синхронизация невозможна\r\n");
   EXPECT_EQ(TargetTree(), (Tree{{"keep.txt", "keep.txt"}}));
@@ -219,7 +228,7 @@ TEST_F(Sync, LockedTargetFileIsOneErrorAndTheRunGoesOn) {
   {
     FileHolder holder(target + "\\locked.txt");
     ASSERT_TRUE(holder.Holding());
-    Run("УдалятьНенужныеФайлы=да\n");
+    Run("УдалятьНенужныеФайлы=да\n", "", "", true);
   }
   EXPECT_EQ(Log("velkarin.err"), "Ошибка копирования файла \"" + source + "\\.\\locked.txt\" в \"" +
                                      target + "\\.\\locked.txt\"\r\n");
