@@ -97,7 +97,7 @@ def main():
     with open(os.path.join(HERE, "velkarin.ico"), "wb") as f:
         f.write(icon())
     with open(os.path.join(HERE, "..", "tests", "tools", "client-splash.bmp"), "wb") as f:
-        f.write(bmp(420, 180, client_splash))
+        f.write(bmp(420, 200, client_splash))
 
 
 if __name__ == "__main__":

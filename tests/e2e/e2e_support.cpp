@@ -29,6 +29,9 @@ VelkarinRun RunVelkarin(const std::string& arguments, const std::string& working
 
   for (const ExpectedBox& box : boxes) {
     BoxAnswerer answerer(box.caption, box.button, 15000);
+    if (box.pressEscapeFirst) {
+      RunProcess("\"" + ExeDir() + "\\answer_box.exe\" --escape velkarin.v2 15000", "", 20000);
+    }
     run.boxes.push_back(answerer.Finish());
   }
   if (WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0) {

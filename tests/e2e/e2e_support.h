@@ -11,7 +11,8 @@ namespace e2e {
 
 struct ExpectedBox {
   std::string caption;
-  std::string button;  // ok, yes, no, cancel
+  std::string button;           // ok, yes, no, cancel
+  bool pressEscapeFirst = false;  // type Escape into the progress window first
 };
 
 struct VelkarinRun {

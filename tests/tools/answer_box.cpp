@@ -4,6 +4,8 @@
 //
 //   answer_box.exe <caption> <ok|yes|no|cancel> <timeout-ms> <report-file>
 //   answer_box.exe --start-desktop
+//   answer_box.exe --escape <window-class> <timeout-ms>
+//     waits for a visible window of the class and types Escape into it
 //
 // The report's first line is "icon=<kind> buttons=<ids>"; everything after
 // that first line feed is the box text, byte for byte (Windows-1251).
@@ -168,6 +170,19 @@ int main(int argc, char** argv) {
   // start the desktop once, up front, with nothing to inherit.
   if (argc == 2 && std::strcmp(argv[1], "--start-desktop") == 0) {
     return GetDesktopWindow() != nullptr ? 0 : 1;
+  }
+  if (argc == 4 && std::strcmp(argv[1], "--escape") == 0) {
+    const DWORD timeoutMs = static_cast<DWORD>(std::strtoul(argv[3], nullptr, 10));
+    const DWORD start = GetTickCount();
+    for (;;) {
+      HWND window = FindWindowA(argv[2], nullptr);
+      if (window != nullptr && IsWindowVisible(window)) {
+        PostMessageA(window, WM_CHAR, VK_ESCAPE, 1);
+        return 0;
+      }
+      if (GetTickCount() - start >= timeoutMs) return 2;
+      Sleep(10);
+    }
   }
   if (argc != 5) {
     std::fprintf(stderr, "usage: answer_box <caption> <ok|yes|no|cancel> <timeout-ms> <report>\n");
