@@ -45,6 +45,20 @@ void ReportUnlistable(SyncConfig& config, DWORD error, const std::string& direct
   ErrorLog() << "Ошибка " << error << " чтения каталога \"" << directoryPath << "\"" << std::endl;
 }
 
+// What a listing record is for the walk: left out (ignored, "." or ".."),
+// a file (appended to the node here), or a subdirectory for the caller.
+enum class Item { Skipped, File, Directory };
+
+Item TakeItem(const SyncConfig& config, DirNode* node, const WIN32_FIND_DATAA& data,
+              const std::string& relativePath) {
+  if (MatchesListEntry(relativePath.c_str(), config.ignoreList)) return Item::Skipped;
+  if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    node->record.entries.push_back(MakeFileEntry(data));
+    return Item::File;
+  }
+  return IsDotOrDotDot(data.cFileName) ? Item::Skipped : Item::Directory;
+}
+
 DirNode* FindChildDirectory(DirNode* node, const char* name) {
   for (DirNode* child = node->firstChild; child != nullptr; child = child->nextSibling) {
     if (NamesMatchAscii(child->record.name, name)) return child;
@@ -79,12 +93,7 @@ bool ScanSource(SyncConfig& config, DirNode* node, const std::string& directoryP
   }
   do {
     const std::string relativePath = relativePrefix + data.cFileName;
-    if (MatchesListEntry(relativePath.c_str(), config.ignoreList)) continue;
-    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      node->record.entries.push_back(MakeFileEntry(data));
-      continue;
-    }
-    if (IsDotOrDotDot(data.cFileName)) continue;
+    if (TakeItem(config, node, data, relativePath) != Item::Directory) continue;
     DirNode* child = AppendChild(node, CreateNode(data.cFileName));
     const std::string name = data.cFileName;  // `data` is reused below
     if (!ScanSource(config, child, directoryPath + name + "\\", relativePath + "\\")) {
@@ -105,12 +114,7 @@ void ScanTarget(SyncConfig& config, DirNode* node, const std::string& directoryP
   node->record.ClearFlags(DIR_MISSING);
   do {
     const std::string relativePath = relativePrefix + data.cFileName;
-    if (MatchesListEntry(relativePath.c_str(), config.ignoreList)) continue;
-    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      node->record.entries.push_back(MakeFileEntry(data));
-      continue;
-    }
-    if (IsDotOrDotDot(data.cFileName)) continue;
+    if (TakeItem(config, node, data, relativePath) != Item::Directory) continue;
     if (DirNode* child = FindChildDirectory(node, data.cFileName)) {
       const std::string name = data.cFileName;
       ScanTarget(config, child, directoryPath + name + "\\", relativePath + "\\");

@@ -19,28 +19,29 @@ char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A'
 
 DirRecord::DirRecord(const char* recordName) { CopyName(name, recordName); }
 
-void DestroySubtree(DirNode* node) {
-  // Siblings are walked in a loop, not by recursion: a directory may hold
-  // thousands of subdirectories. Recursion goes only as deep as the tree.
-  DirNode* child = node->firstChild;
-  while (child != nullptr) {
-    DirNode* next = child->nextSibling;
-    child->nextSibling = nullptr;
-    DestroySubtree(child);
-    delete child;
-    child = next;
+namespace {
+
+// Frees a sibling chain with everything below it. Siblings are walked in a
+// loop, not by recursion: a directory may hold thousands of subdirectories.
+// Recursion goes only as deep as the tree.
+void DestroyChain(DirNode* first) {
+  while (first != nullptr) {
+    DirNode* next = first->nextSibling;
+    first->nextSibling = nullptr;
+    DestroySubtree(first);
+    delete first;
+    first = next;
   }
+}
+
+}  // namespace
+
+void DestroySubtree(DirNode* node) {
+  DestroyChain(node->firstChild);
   node->firstChild = nullptr;
   node->lastChild = nullptr;
-  DirNode* sibling = node->nextSibling;
+  DestroyChain(node->nextSibling);
   node->nextSibling = nullptr;
-  while (sibling != nullptr) {
-    DirNode* next = sibling->nextSibling;
-    sibling->nextSibling = nullptr;
-    DestroySubtree(sibling);
-    delete sibling;
-    sibling = next;
-  }
   node->record.entries.clear();
   node->record.entries.shrink_to_fit();
 }

@@ -20,6 +20,17 @@ FileEntry NewFile(const std::string& name) {
   return entry;
 }
 
+// Applies the registry with the logs in a directory of their own; returns
+// what reached the error log.
+std::string ApplyAndReadErrors(SyncConfig& config) {
+  TempDir logs("logs");
+  StdStreamGuard guard;
+  OpenLogs((logs.Path() + "\\").c_str());
+  ApplyRegistry(config);
+  CloseLogs();
+  return ReadFileBytes(logs / "velkarin.err").value_or("");
+}
+
 }  // namespace
 
 TEST(CopyPhase, PathsBeyondTheirBuffersAreErrorsAndTheRestIsCopied) {
@@ -39,15 +50,7 @@ TEST(CopyPhase, PathsBeyondTheirBuffersAreErrorsAndTheRestIsCopied) {
   config.sourceWorkList.push_back(root);
   config.sourceWorkList.push_back(longRecord);
 
-  std::string errorLog;
-  {
-    TempDir logs("logs");
-    StdStreamGuard guard;
-    OpenLogs((logs.Path() + "\\").c_str());
-    ApplyRegistry(config);
-    CloseLogs();
-    errorLog = ReadFileBytes(logs / "velkarin.err").value_or("");
-  }
+  std::string errorLog = ApplyAndReadErrors(config);
   const std::string longSource = std::string(config.sourceDir) + deepSource + "\\" + std::string(40, 'f');
   EXPECT_EQ(errorLog, "Ошибка копирования файла \"" + longSource +
                           "\" путь в каталоге источнике слишком длинный\r\n");
@@ -60,14 +63,7 @@ TEST(CopyPhase, PathsBeyondTheirBuffersAreErrorsAndTheRestIsCopied) {
   DirRecord targetOnlyLong((".\\" + std::string(1020 - std::strlen(config.targetDir), 'x')).c_str());
   targetOnlyLong.entries = {NewFile("f")};
   config.sourceWorkList.push_back(targetOnlyLong);
-  {
-    TempDir logs("logs");
-    StdStreamGuard guard;
-    OpenLogs((logs.Path() + "\\").c_str());
-    ApplyRegistry(config);
-    CloseLogs();
-    errorLog = ReadFileBytes(logs / "velkarin.err").value_or("");
-  }
+  errorLog = ApplyAndReadErrors(config);
   EXPECT_EQ(errorLog, "Ошибка копирования файла \"" + std::string(config.sourceDir) +
                           targetOnlyLong.name + "\\f\" путь в каталоге приемнике слишком длинный\r\n");
   EXPECT_EQ(config.errorCount, 1);
