@@ -1,0 +1,124 @@
+"""Measures velkarin.exe against the least work its runs need, under Wine.
+
+Interleaved runs (program, baseline, program, baseline, ...), medians:
+  no-change   velkarin on an identical target   vs  bare_walk
+  first copy  velkarin into an empty target     vs  bare_copy
+  1% update   velkarin, deletion on, on a target 1% changed / gone / extra
+for 20,000 and 100,000 files, with wall time, ratios and peak memory.
+"""
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import trees  # noqa: E402
+
+REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+BIN = os.path.join(REPO, "build", "win", "bin")
+WORK = os.path.join(REPO, "build", "bench")
+SEED = 20261208
+
+
+def winpath(path):
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def wine(args, cwd=None):
+    """Runs one program under Wine pinned to CPU 0; returns (seconds, peak KiB)."""
+    command = ["/usr/bin/time", "-f", "%M", "-o", os.path.join(WORK, "peak.txt"),
+               "taskset", "-c", "0", "wine"] + args
+    start = time.perf_counter()
+    subprocess.run(command, cwd=cwd, check=True, stdout=subprocess.DEVNULL)
+    seconds = time.perf_counter() - start
+    with open(os.path.join(WORK, "peak.txt")) as f:
+        peak = int(f.read().split()[-1])
+    return seconds, peak
+
+
+def velkarin(source, target, deletion=False):
+    ini = os.path.join(WORK, "velkarin.ini")
+    text = ("[Основные параметры]\r\n"
+            f"КаталогИсточник={winpath(source)}\r\n"
+            f"КаталогПриемник={winpath(target)}\r\n"
+            "ПроверятьЗапущеноЛиУже=\r\nВыполнить=\r\n"
+            f"УдалятьНенужныеФайлы={'да' if deletion else 'нет'}\r\n")
+    with open(ini, "wb") as f:
+        f.write(text.encode("cp1251"))
+    result = wine([os.path.join(BIN, "velkarin.exe"), "velkarin.ini"], cwd=WORK)
+    if os.path.exists(os.path.join(target, "velkarin.err")):
+        raise SystemExit("velkarin.exe reported errors in " + target)
+    return result
+
+
+def median(values):
+    return statistics.median(values)
+
+
+def measure(files, runs):
+    base = os.path.join(WORK, f"t{files}")
+    shutil.rmtree(base, ignore_errors=True)
+    source = os.path.join(base, "source")
+    print(f"-- generating {files} files", flush=True)
+    directories = trees.plan(files, SEED)
+    trees.write(source, directories, SEED)
+    identical = os.path.join(base, "identical")
+    subprocess.run(["cp", "-a", source, identical], check=True)
+    variant_dir = os.path.join(base, "variant")
+    subprocess.run(["cp", "-a", source, variant_dir], check=True)
+    variant = trees.OnePercentVariant(variant_dir, directories, SEED)
+    empty_source = os.path.join(base, "empty-source")
+    os.makedirs(empty_source)
+
+    rows = {}
+    walk, nochange, peaks = [], [], []
+    copy, bare = [], []
+    update = []
+    for run in range(runs):
+        print(f"-- {files} files, run {run + 1} of {runs}", flush=True)
+        seconds, peak = velkarin(source, identical)
+        nochange.append(seconds)
+        peaks.append(peak)
+        walk.append(wine([os.path.join(BIN, "bare_walk.exe"), winpath(source), winpath(identical)])[0])
+        copy.append(velkarin(source, os.path.join(base, f"copy-v{run}"))[0])
+        bare.append(wine([os.path.join(BIN, "bare_copy.exe"), winpath(source),
+                          winpath(os.path.join(base, f"copy-b{run}"))])[0])
+        variant.restore()
+        update.append(velkarin(source, variant_dir, deletion=True)[0])
+    empty_peak = velkarin(empty_source, os.path.join(base, "empty-target"))[1]
+    rows["no-change"] = (median(nochange), median(walk))
+    rows["first copy"] = (median(copy), median(bare))
+    rows["1% update"] = (median(update), None)
+    shutil.rmtree(base, ignore_errors=True)
+    return rows, max(peaks), empty_peak
+
+
+def main():
+    runs = int(sys.argv[1]) if len(sys.argv) > 1 else 3
+    sizes = [int(s) for s in sys.argv[2:]] or [20000, 100000]
+    os.makedirs(WORK, exist_ok=True)
+    results = {files: measure(files, runs) for files in sizes}
+    print()
+    print(f"Medians of {runs} interleaved runs; Wine server and programs pinned to CPU 0; "
+          "velkarin.exe with its window under Xvfb.")
+    print(f"{'files':>7} | {'run':<10} | {'velkarin s':>10} | {'baseline s':>10} | {'ratio':>6} | target")
+    targets = {"no-change": 1.3, "first copy": 1.1}
+    for files, (rows, _, _) in results.items():
+        for name, (program, baseline) in rows.items():
+            ratio = f"{program / baseline:6.2f}" if baseline else "     -"
+            goal = f"<= {targets[name]}" if name in targets else ""
+            base = f"{baseline:10.2f}" if baseline else f"{'-':>10}"
+            print(f"{files:>7} | {name:<10} | {program:10.2f} | {base} | {ratio} | {goal}")
+    if 20000 in results and 100000 in results:
+        growth = results[100000][0]["no-change"][0] / results[20000][0]["no-change"][0]
+        print(f"growth of the no-change run, 100,000 / 20,000 files: {growth:.2f} (target <= 5.5)")
+    for files, (_, peak, empty_peak) in results.items():
+        per_file = (peak - empty_peak) * 1024 / files
+        print(f"peak memory at {files} files: {peak} KiB, empty tree {empty_peak} KiB, "
+              f"{per_file:.0f} bytes per file (target <= 600)")
+
+
+if __name__ == "__main__":
+    main()
