@@ -101,6 +101,8 @@ bool ScanSource(SyncConfig& config, DirNode* node, const std::string& directoryP
       config.ignoreList.push_back(relativePath);
     }
   } while (FindNextFileA(find.Get(), &data));
+  // The fixed record per file and nothing more: no growth slack is kept.
+  node->record.entries.shrink_to_fit();
   return true;
 }
 
@@ -125,4 +127,5 @@ void ScanTarget(SyncConfig& config, DirNode* node, const std::string& directoryP
       AppendChild(node, CreateNode(data.cFileName))->record.SetFlags(DIR_EXTRA);
     }
   } while (FindNextFileA(find.Get(), &data));
+  node->record.entries.shrink_to_fit();
 }

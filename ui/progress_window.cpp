@@ -21,7 +21,7 @@ const RECT kStripRect = {12, 44, 410, 47};
 // three pixels every timer tick.
 class ProgressWindow::Strip {
  public:
-  Strip(HINSTANCE instance, HWND window) : window_(window) {
+  Strip(HINSTANCE instance, HWND window, ProgressWindow& owner) : window_(window), owner_(owner) {
     bitmap_.Reset(LoadBitmapA(instance, MAKEINTRESOURCEA(kStripBitmapId)));
     HDC screen = GetDC(window);
     dc_.Reset(CreateCompatibleDC(screen));
@@ -36,7 +36,7 @@ class ProgressWindow::Strip {
   void Tick() {
     offset_ -= 3;
     if (offset_ <= 0) offset_ = 796;
-    RedrawWindow(window_, &kStripRect, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    owner_.Animate();
   }
   void Draw(HDC dc) const {
     if (defaultBitmap_ == nullptr) return;
@@ -45,6 +45,7 @@ class ProgressWindow::Strip {
 
  private:
   HWND window_;
+  ProgressWindow& owner_;
   win32::ScopedGdiObject bitmap_;
   win32::ScopedMemoryDc dc_;
   HGDIOBJ defaultBitmap_ = nullptr;
@@ -127,7 +128,7 @@ void CALLBACK ProgressWindow::OnTimer(HWND /*window*/, UINT /*message*/, UINT_PT
 LRESULT ProgressWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
-      strip_ = std::make_unique<Strip>(instance_, window_);
+      strip_ = std::make_unique<Strip>(instance_, window_, *this);
       return 0;
     case WM_PAINT:
       Paint();
@@ -165,8 +166,40 @@ void ProgressWindow::SetText(const char* text) {
   textLength_ = static_cast<int>(std::min<std::size_t>(std::strlen(text), sizeof(text_) - 1));
   std::memcpy(text_, text, static_cast<std::size_t>(textLength_));
   text_[textLength_] = '\0';
+  textChanged_ = true;
   LeaveCriticalSection(&textLock_);
-  RedrawWindow(window_, &kTextRect, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  // Drawn by the next animation tick (every 5 ms), straight onto the
+  // window: the worker's send returns at once instead of waiting for a
+  // paint, and texts that come faster than a tick cost one drawing.
+}
+
+void ProgressWindow::Animate() {
+  HDC dc = GetDC(window_);
+  EnterCriticalSection(&textLock_);
+  if (textChanged_ && staticDrawn_) {
+    textChanged_ = false;
+    PaintStatusText(dc);
+  }
+  LeaveCriticalSection(&textLock_);
+  strip_->Draw(dc);
+  ReleaseDC(window_, dc);
+}
+
+// The status text over what lies under it. Called under the text lock.
+void ProgressWindow::PaintStatusText(HDC dc) {
+  if (pictureDc_) {
+    BitBlt(dc, kTextRect.left, kTextRect.top, kTextRect.right - kTextRect.left,
+           kTextRect.bottom - kTextRect.top, pictureDc_.Get(), kTextRect.left, kTextRect.top, SRCCOPY);
+  } else {
+    RECT background = {30, 27, width_, 43};
+    FillRect(dc, &background, static_cast<HBRUSH>(brush_.Get()));
+  }
+  if (textLength_ == 0) return;
+  SetTextColor(dc, RGB(255, 255, 255));
+  SetBkMode(dc, TRANSPARENT);
+  HGDIOBJ oldFont = SelectObject(dc, font_.Get());
+  TextOutA(dc, 31, 28, text_, textLength_);
+  SelectObject(dc, oldFont);
 }
 
 void ProgressWindow::DrawStaticLayer(HDC dc) {
@@ -195,18 +228,18 @@ void ProgressWindow::Paint() {
     }
     InvalidateRect(window_, nullptr, FALSE);
   }
-  if (pictureDc_) BitBlt(dc, 0, 0, width_, height_, pictureDc_.Get(), 0, 0, SRCCOPY);
+  // Only the part being repainted is copied: the strip alone is redrawn
+  // two hundred times a second.
+  const RECT& area = paint.rcPaint;
+  if (pictureDc_) {
+    BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top,
+           pictureDc_.Get(), area.left, area.top, SRCCOPY);
+  }
   EnterCriticalSection(&textLock_);
-  if (textLength_ > 0) {
-    if (!pictureDc_) {
-      RECT area = {30, 27, width_, 43};
-      FillRect(dc, &area, static_cast<HBRUSH>(brush_.Get()));
-    }
-    SetTextColor(dc, RGB(255, 255, 255));
-    SetBkMode(dc, TRANSPARENT);
-    HGDIOBJ oldFont = SelectObject(dc, font_.Get());
-    TextOutA(dc, 31, 28, text_, textLength_);
-    SelectObject(dc, oldFont);
+  RECT overlap;
+  if (IntersectRect(&overlap, &area, &kTextRect)) {
+    textChanged_ = false;
+    PaintStatusText(dc);
   }
   LeaveCriticalSection(&textLock_);
   if (strip_) strip_->Draw(dc);

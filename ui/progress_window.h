@@ -39,6 +39,8 @@ class ProgressWindow {
   void Paint();
   void DrawStaticLayer(HDC dc);
   void SetText(const char* text);
+  void Animate();
+  void PaintStatusText(HDC dc);
   void AskToAbort();
 
   HINSTANCE instance_;
@@ -55,5 +57,6 @@ class ProgressWindow {
   CRITICAL_SECTION textLock_;
   char text_[1024] = {};
   int textLength_ = 0;
+  bool textChanged_ = false;
   std::unique_ptr<Strip> strip_;
 };
