@@ -2,7 +2,54 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+class Mailbox {
+ public:
+  Mailbox() { InitializeCriticalSection(&lock_); }
+  ~Mailbox() { DeleteCriticalSection(&lock_); }
+
+  void Put(const char* text) {
+    EnterCriticalSection(&lock_);
+    const std::size_t length = std::min(std::strlen(text), sizeof(text_) - 1);
+    std::memcpy(text_, text, length);
+    text_[length] = '\0';
+    waiting_ = true;
+    LeaveCriticalSection(&lock_);
+  }
+
+  bool Take(char* text, std::size_t size) {
+    EnterCriticalSection(&lock_);
+    const bool had = waiting_;
+    if (had) {
+      const std::size_t length = std::min(std::strlen(text_), size - 1);
+      std::memcpy(text, text_, length);
+      text[length] = '\0';
+      waiting_ = false;
+    }
+    LeaveCriticalSection(&lock_);
+    return had;
+  }
+
+ private:
+  CRITICAL_SECTION lock_;
+  char text_[1024] = {};
+  bool waiting_ = false;
+};
+
+Mailbox& TheMailbox() {
+  static Mailbox mailbox;
+  return mailbox;
+}
+
+}  // namespace
+
 void SendProgressText(HWND__* window, const char* text) {
   if (window == nullptr) return;
-  SendMessageA(window, WM_USER, reinterpret_cast<WPARAM>(text), 0);
+  TheMailbox().Put(text);
 }
+
+bool TakeProgressText(char* text, std::size_t size) { return TheMailbox().Take(text, size); }

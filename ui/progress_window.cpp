@@ -5,6 +5,7 @@
 
 #include "app/run_control.h"
 #include "ui/background_picture.h"
+#include "ui/progress_text.h"
 
 namespace {
 
@@ -137,7 +138,7 @@ LRESULT ProgressWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (wParam == VK_ESCAPE) AskToAbort();
       return 0;
     case WM_USER:
-      SetText(reinterpret_cast<const char*>(wParam));
+      if (wParam != 0) SetText(reinterpret_cast<const char*>(wParam));
       return 0;
     case WM_DESTROY:
       strip_.reset();
@@ -174,6 +175,8 @@ void ProgressWindow::SetText(const char* text) {
 }
 
 void ProgressWindow::Animate() {
+  char waiting[sizeof(text_)];
+  if (TakeProgressText(waiting, sizeof(waiting))) SetText(waiting);
   HDC dc = GetDC(window_);
   EnterCriticalSection(&textLock_);
   if (textChanged_ && staticDrawn_) {
