@@ -75,7 +75,9 @@ ProgressWindow::~ProgressWindow() {
 bool ProgressWindow::Create() {
   brush_.Reset(CreateSolidBrush(kBackground));
   WNDCLASSA windowClass{};
-  windowClass.style = CS_HREDRAW | CS_VREDRAW;
+  // A device context of its own: the strip is drawn two hundred times a
+  // second, and a common one would be fetched and released each time.
+  windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
   windowClass.lpfnWndProc = &ProgressWindow::WindowProc;
   windowClass.hInstance = instance_;
   windowClass.hIcon = LoadIconA(instance_, MAKEINTRESOURCEA(kIconId));
