@@ -55,11 +55,35 @@ void ReportUnlistable(SyncConfig& config, DWORD error, const std::string& direct
 // a file (appended to the node here), or a subdirectory for the caller.
 enum class Item { Skipped, File, Directory };
 
-Item TakeItem(const SyncConfig& config, DirNode* node, const WIN32_FIND_DATAA& data,
+// Files of the directory being listed gather here and move into the
+// node's record, sized exactly, once the listing is done. Growing each
+// record's own vector instead would leave the heap holding every
+// outgrown block: about a tenth more memory per file over a whole tree.
+class FileBuffer {
+ public:
+  explicit FileBuffer(std::vector<std::vector<FileEntry>>& levels, std::size_t depth)
+      : levels_(levels), depth_(depth) {
+    if (levels_.size() <= depth_) levels_.resize(depth_ + 1);
+    levels_[depth_].clear();
+  }
+  std::vector<FileEntry>& Files() { return levels_[depth_]; }
+  void MoveInto(DirRecord& record) {
+    std::vector<FileEntry>& files = Files();
+    record.entries.reserve(record.entries.size() + files.size());
+    record.entries.insert(record.entries.end(), files.begin(), files.end());
+    files.clear();
+  }
+
+ private:
+  std::vector<std::vector<FileEntry>>& levels_;
+  std::size_t depth_;
+};
+
+Item TakeItem(const SyncConfig& config, std::vector<FileEntry>& files, const WIN32_FIND_DATAA& data,
               const std::string& relativePath) {
   if (MatchesListEntry(relativePath.c_str(), config.ignoreList)) return Item::Skipped;
   if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    node->record.entries.push_back(MakeFileEntry(data));
+    files.push_back(MakeFileEntry(data));
     return Item::File;
   }
   return IsDotOrDotDot(data.cFileName) ? Item::Skipped : Item::Directory;
@@ -84,8 +108,11 @@ void RemoveLastChild(DirNode* parent) {
 
 }  // namespace
 
-bool ScanSource(SyncConfig& config, DirNode* node, const std::string& directoryPath,
-                const std::string& relativePrefix) {
+namespace {
+
+bool ScanSourceAt(SyncConfig& config, DirNode* node, const std::string& directoryPath,
+                  const std::string& relativePrefix, std::vector<std::vector<FileEntry>>& levels,
+                  std::size_t depth) {
   if (config.StopRequested()) return true;  // the driver stops before deciding anything
   WIN32_FIND_DATAA data;
   DWORD error = ERROR_SUCCESS;
@@ -97,35 +124,38 @@ bool ScanSource(SyncConfig& config, DirNode* node, const std::string& directoryP
     ReportUnlistable(config, error, directoryPath);
     return false;
   }
+  FileBuffer buffer(levels, depth);
   do {
     const std::string relativePath = relativePrefix + data.cFileName;
-    if (TakeItem(config, node, data, relativePath) != Item::Directory) continue;
+    if (TakeItem(config, buffer.Files(), data, relativePath) != Item::Directory) continue;
     DirNode* child = AppendChild(node, CreateNode(data.cFileName));
     const std::string name = data.cFileName;  // `data` is reused below
-    if (!ScanSource(config, child, directoryPath + name + "\\", relativePath + "\\")) {
+    if (!ScanSourceAt(config, child, directoryPath + name + "\\", relativePath + "\\", levels,
+                      depth + 1)) {
       RemoveLastChild(node);
       config.ignoreList.push_back(relativePath);
     }
   } while (FindNextFileA(find.Get(), &data));
-  // The fixed record per file and nothing more: no growth slack is kept.
-  node->record.entries.shrink_to_fit();
+  buffer.MoveInto(node->record);
   return true;
 }
 
-void ScanTarget(SyncConfig& config, DirNode* node, const std::string& directoryPath,
-                const std::string& relativePrefix) {
+void ScanTargetAt(SyncConfig& config, DirNode* node, const std::string& directoryPath,
+                  const std::string& relativePrefix, std::vector<std::vector<FileEntry>>& levels,
+                  std::size_t depth) {
   if (config.StopRequested()) return;
   WIN32_FIND_DATAA data;
   DWORD error = ERROR_SUCCESS;
   win32::ScopedFind find = OpenListing(directoryPath, data, error);
   if (!find.Valid()) return;
   node->record.ClearFlags(DIR_MISSING);
+  FileBuffer buffer(levels, depth);
   do {
     const std::string relativePath = relativePrefix + data.cFileName;
-    if (TakeItem(config, node, data, relativePath) != Item::Directory) continue;
+    if (TakeItem(config, buffer.Files(), data, relativePath) != Item::Directory) continue;
     if (DirNode* child = FindChildDirectory(node, data.cFileName)) {
       const std::string name = data.cFileName;
-      ScanTarget(config, child, directoryPath + name + "\\", relativePath + "\\");
+      ScanTargetAt(config, child, directoryPath + name + "\\", relativePath + "\\", levels, depth + 1);
     } else if (config.deleteUnneeded ||
                IsStrictlySynchronised(relativePath.c_str(), config.strictList)) {
       // Only in the target and to be removed: kept as one childless node,
@@ -133,5 +163,19 @@ void ScanTarget(SyncConfig& config, DirNode* node, const std::string& directoryP
       AppendChild(node, CreateNode(data.cFileName))->record.SetFlags(DIR_EXTRA);
     }
   } while (FindNextFileA(find.Get(), &data));
-  node->record.entries.shrink_to_fit();
+  buffer.MoveInto(node->record);
+}
+
+}  // namespace
+
+bool ScanSource(SyncConfig& config, DirNode* node, const std::string& directoryPath,
+                const std::string& relativePrefix) {
+  std::vector<std::vector<FileEntry>> levels;
+  return ScanSourceAt(config, node, directoryPath, relativePrefix, levels, 0);
+}
+
+void ScanTarget(SyncConfig& config, DirNode* node, const std::string& directoryPath,
+                const std::string& relativePrefix) {
+  std::vector<std::vector<FileEntry>> levels;
+  ScanTargetAt(config, node, directoryPath, relativePrefix, levels, 0);
 }
