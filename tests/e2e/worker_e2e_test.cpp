@@ -83,7 +83,8 @@ TEST_F(Worker, ApplicationAlreadyRunningSkipsTheRun) {
     std::string line = "\"" + target + "\\kadu.exe\" --wait " + (dir / "release");
     ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                target.c_str(), &startup, &client));
-    Sleep(300);
+    for (int i = 0; i < 500 && !Exists(dir / "release.running"); ++i) Sleep(20);
+    ASSERT_TRUE(Exists(dir / "release.running")) << "the client did not start";
     // The check compares Latin letters without case.
     const VelkarinRun run = Run("ПроверятьЗапущеноЛиУже=KADU.exe\n", {{kWorkerCaption, answer}});
     WriteFileBytes(dir / "release", "");
@@ -91,6 +92,7 @@ TEST_F(Worker, ApplicationAlreadyRunningSkipsTheRun) {
     CloseHandle(client.hThread);
     CloseHandle(client.hProcess);
     DeleteFileA((dir / "release").c_str());
+    DeleteFileA((dir / "release.running").c_str());
 
     ExpectWorkerBox(run.boxes[0], question, "yes,no");
     EXPECT_EQ(Log("velkarin.err"), "Ошибка: приложение уже запущено, синхронизация невозможна\r\n");

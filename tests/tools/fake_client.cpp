@@ -1,7 +1,8 @@
 // fake_client: the client program that tests and the demo roll out and
 // start. It records how it was started in "started.txt" beside itself
 // (working directory, then the command line), and with "--wait <flag>" stays
-// running until <flag> exists, so that the running check can find it.
+// running until <flag> exists (creating "<flag>.running" once it is up), so
+// that the running check can find it.
 // Its bitmap 101 is the splash picture, as a real client's would be.
 #include <windows.h>
 
@@ -26,6 +27,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     return 0;
   }
   const std::string flag = wait + 7;
+  // Tell the test that the process is up and its modules can be listed.
+  if (std::FILE* running = std::fopen((flag + ".running").c_str(), "wb")) std::fclose(running);
   const DWORD start = GetTickCount();
   while (GetFileAttributesA(flag.c_str()) == INVALID_FILE_ATTRIBUTES && GetTickCount() - start < 60000)
     Sleep(20);
