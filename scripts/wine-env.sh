@@ -45,10 +45,18 @@ velkarin_prepare_wine() {
 # program's redirected error log (which can then not be deleted).
 velkarin_start_wine_server() {
   velkarin_prepare_wine
-  wineserver -p
+  wineserver -p 2>/dev/null || true  # one may be running already
   wine cmd /c exit </dev/null >/dev/null 2>&1 || true
   local desktop_tool="$velkarin_repo/build/win/bin/answer_box.exe"
   if [ -e "$desktop_tool" ]; then
     wine "$desktop_tool" --start-desktop </dev/null >/dev/null 2>&1 || true
   fi
+}
+
+# The same, after ending any server of this prefix left from an earlier
+# run (its desktop process would belong to another display).
+velkarin_restart_wine_server() {
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+  velkarin_start_wine_server
 }
