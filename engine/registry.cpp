@@ -17,24 +17,6 @@ std::string LowerAscii(const char* name) {
   return key;
 }
 
-DirNode* FindChild(DirNode* node, const std::string& name) {
-  for (DirNode* child = node->firstChild; child != nullptr; child = child->nextSibling) {
-    if (NamesMatchAscii(child->record.name, name.c_str())) return child;
-  }
-  return nullptr;
-}
-
-// Unlinks `child` from `parent`'s chain and frees it with its subtree.
-void RemoveChild(DirNode* parent, DirNode* child) {
-  DirNode* previous = nullptr;
-  for (DirNode* node = parent->firstChild; node != child; node = node->nextSibling) previous = node;
-  (previous == nullptr ? parent->firstChild : previous->nextSibling) = child->nextSibling;
-  if (parent->lastChild == child) parent->lastChild = previous;
-  child->nextSibling = nullptr;
-  DestroySubtree(child);
-  delete child;
-}
-
 // Target names of one directory, looked up in constant time. Several target
 // names may fold to the same key (a share on a case-sensitive file system);
 // they are handed out first to last in listing order, each once, just as
@@ -110,12 +92,12 @@ void RemovePath(DirNode* root, const char* relativePath) {
   if (rest.empty()) return;
   DirNode* node = root;
   for (std::size_t separator; (separator = rest.find('\\')) != std::string::npos;) {
-    node = FindChild(node, rest.substr(0, separator));
+    node = FindChild(node, rest.substr(0, separator).c_str());
     if (node == nullptr) return;
     rest.erase(0, separator + 1);
     if (rest.empty()) return;  // a path ending in a backslash names no item
   }
-  if (DirNode* child = FindChild(node, rest)) {
+  if (DirNode* child = FindChild(node, rest.c_str())) {
     RemoveChild(node, child);
     return;
   }

@@ -89,23 +89,6 @@ Item TakeItem(const SyncConfig& config, std::vector<FileEntry>& files, const WIN
   return IsDotOrDotDot(data.cFileName) ? Item::Skipped : Item::Directory;
 }
 
-DirNode* FindChildDirectory(DirNode* node, const char* name) {
-  for (DirNode* child = node->firstChild; child != nullptr; child = child->nextSibling) {
-    if (NamesMatchAscii(child->record.name, name)) return child;
-  }
-  return nullptr;
-}
-
-void RemoveLastChild(DirNode* parent) {
-  DirNode* child = parent->lastChild;
-  DirNode* previous = nullptr;
-  for (DirNode* node = parent->firstChild; node != child; node = node->nextSibling) previous = node;
-  (previous == nullptr ? parent->firstChild : previous->nextSibling) = nullptr;
-  parent->lastChild = previous;
-  DestroySubtree(child);
-  delete child;
-}
-
 }  // namespace
 
 namespace {
@@ -132,7 +115,7 @@ bool ScanSourceAt(SyncConfig& config, DirNode* node, const std::string& director
     const std::string name = data.cFileName;  // `data` is reused below
     if (!ScanSourceAt(config, child, directoryPath + name + "\\", relativePath + "\\", levels,
                       depth + 1)) {
-      RemoveLastChild(node);
+      RemoveChild(node, child);
       config.ignoreList.push_back(relativePath);
     }
   } while (FindNextFileA(find.Get(), &data));
@@ -153,7 +136,7 @@ void ScanTargetAt(SyncConfig& config, DirNode* node, const std::string& director
   do {
     const std::string relativePath = relativePrefix + data.cFileName;
     if (TakeItem(config, buffer.Files(), data, relativePath) != Item::Directory) continue;
-    if (DirNode* child = FindChildDirectory(node, data.cFileName)) {
+    if (DirNode* child = FindChild(node, data.cFileName)) {
       const std::string name = data.cFileName;
       ScanTargetAt(config, child, directoryPath + name + "\\", relativePath + "\\", levels, depth + 1);
     } else if (config.deleteUnneeded ||

@@ -65,6 +65,23 @@ DirNode* AppendChild(DirNode* parent, DirNode* child) {
   return child;
 }
 
+DirNode* FindChild(DirNode* node, const char* name) {
+  for (DirNode* child = node->firstChild; child != nullptr; child = child->nextSibling) {
+    if (NamesMatchAscii(child->record.name, name)) return child;
+  }
+  return nullptr;
+}
+
+void RemoveChild(DirNode* parent, DirNode* child) {
+  DirNode* previous = nullptr;
+  for (DirNode* node = parent->firstChild; node != child; node = node->nextSibling) previous = node;
+  (previous == nullptr ? parent->firstChild : previous->nextSibling) = child->nextSibling;
+  if (parent->lastChild == child) parent->lastChild = previous;
+  child->nextSibling = nullptr;
+  DestroySubtree(child);
+  delete child;
+}
+
 void CloneStructure(DirNode* targetParent, DirNode* sourceParent) {
   for (DirNode* child = sourceParent->firstChild; child != nullptr; child = child->nextSibling) {
     DirNode* clone = AppendChild(targetParent, CreateNode(child->record.name));

@@ -82,6 +82,12 @@ DirNode* CreateNode(const char* name);
 // Appends `child` at the end of `parent`'s children; returns `child`.
 DirNode* AppendChild(DirNode* parent, DirNode* child);
 
+// The first child of `node` whose name matches `name` (NamesMatchAscii), or null.
+[[nodiscard]] DirNode* FindChild(DirNode* node, const char* name);
+
+// Unlinks `child` from `parent`'s children and frees it with its subtree.
+void RemoveChild(DirNode* parent, DirNode* child);
+
 // For each child of `sourceParent`, in order: appends a node of the same name
 // to `targetParent`, marks both DIR_MISSING and recurses. Files are not
 // copied; the parents' own flags are not touched.
