@@ -14,13 +14,8 @@ VelkarinRun RunVelkarin(const std::string& arguments, const std::string& working
   std::string commandLine = "\"" + ExeDir() + "\\velkarin.exe\"";
   if (!arguments.empty()) commandLine += " " + arguments;
 
-  STARTUPINFOA startup{};
-  startup.cb = sizeof(startup);
   PROCESS_INFORMATION process{};
-  std::vector<char> line(commandLine.begin(), commandLine.end());
-  line.push_back('\0');
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      workingDir.c_str(), &startup, &process)) {
+  if (!StartProcess(commandLine, workingDir, process)) {
     ADD_FAILURE() << "cannot start velkarin.exe, error " << GetLastError();
     return run;
   }

@@ -78,11 +78,7 @@ TEST_F(Worker, ApplicationAlreadyRunningSkipsTheRun) {
                                target + "\\KADU.exe\"?";
   for (const char* answer : {"no", "yes"}) {
     PROCESS_INFORMATION client{};
-    STARTUPINFOA startup{};
-    startup.cb = sizeof(startup);
-    std::string line = "\"" + target + "\\kadu.exe\" --wait " + (dir / "release");
-    ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               target.c_str(), &startup, &client));
+    ASSERT_TRUE(StartProcess("\"" + target + "\\kadu.exe\" --wait " + (dir / "release"), target, client));
     for (int i = 0; i < 500 && !Exists(dir / "release.running"); ++i) Sleep(20);
     ASSERT_TRUE(Exists(dir / "release.running")) << "the client did not start";
     // The check compares Latin letters without case.

@@ -97,8 +97,6 @@ bool IsDirectory(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-namespace {
-
 bool StartProcess(const std::string& commandLine, const std::string& workingDir,
                   PROCESS_INFORMATION& process) {
   STARTUPINFOA startup{};
@@ -109,6 +107,8 @@ bool StartProcess(const std::string& commandLine, const std::string& workingDir,
                         workingDir.empty() ? nullptr : workingDir.c_str(), &startup,
                         &process) != FALSE;
 }
+
+namespace {
 
 ProcessResult WaitAndClose(PROCESS_INFORMATION& process, DWORD timeoutMs) {
   ProcessResult result;
@@ -318,14 +318,7 @@ bool MakeSymbolicLink(const std::string& target, const std::string& link) {
 FileHolder::FileHolder(const std::string& path) : flags_("hold") {
   const std::string commandLine = "\"" + ExeDir() + "\\hold_file.exe\" \"" + path + "\" \"" +
                                   (flags_ / "ready") + "\" \"" + (flags_ / "release") + "\" 60000";
-  STARTUPINFOA startup{};
-  startup.cb = sizeof(startup);
-  std::vector<char> line(commandLine.begin(), commandLine.end());
-  line.push_back('\0');
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process_)) {
-    return;
-  }
+  if (!StartProcess(commandLine, "", process_)) return;
   for (int i = 0; i < 500 && !holding_; ++i) {
     holding_ = Exists(flags_ / "ready");
     if (WaitForSingleObject(process_.hProcess, 20) == WAIT_OBJECT_0) break;

@@ -46,6 +46,10 @@ struct ProcessResult {
   DWORD exitCode = 0;
 };
 
+// Starts a command line in `workingDir` (empty: the current one).
+bool StartProcess(const std::string& commandLine, const std::string& workingDir,
+                  PROCESS_INFORMATION& process);
+
 // Runs a command line in `workingDir` and waits at most `timeoutMs`.
 ProcessResult RunProcess(const std::string& commandLine, const std::string& workingDir,
                          DWORD timeoutMs = 30000);
