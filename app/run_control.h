@@ -30,6 +30,7 @@ class RunControl {
 
  private:
   HANDLE running_;  // manual-reset event: set while not paused
+  std::atomic<bool> paused_{false};  // mirrors the event, read without a system call
   std::atomic<bool> stopped_{false};
   BOOL copyCancel_ = FALSE;
 };

@@ -108,9 +108,24 @@ void RemovePath(DirNode* root, const char* relativePath) {
   if (file != entries.end()) entries.erase(file);
 }
 
+namespace {
+
+// Everything below a directory the target lacks is new to the target: the
+// copy then leaves alone the attributes of files that cannot be there
+// (resetting them would be one failed call per file).
+void MarkSubtreeNew(DirNode* sourceNode) {
+  for (FileEntry& entry : sourceNode->record.entries) entry.isNew = true;
+  for (DirNode* child = sourceNode->firstChild; child != nullptr; child = child->nextSibling) {
+    MarkSubtreeNew(child);
+  }
+}
+
+}  // namespace
+
 void CompareTrees(DirNode* sourceNode, DirNode* targetNode) {
   if (targetNode->record.HasFlags(DIR_MISSING)) {
     targetNode->record.ClearFlags(DIR_MISSING);
+    MarkSubtreeNew(sourceNode);
     return;
   }
   sourceNode->record.ClearFlags(DIR_MISSING);

@@ -24,7 +24,7 @@ void RemovePath(DirNode* root, const char* relativePath);
 // the same in both are dropped from both, new and changed source files stay
 // (new ones marked isNew), and target files the source lacks stay in the
 // target. A directory missing from the target keeps DIR_MISSING on the
-// source side with all its files.
+// source side with all its files, each marked isNew, as is everything below.
 void CompareTrees(DirNode* sourceNode, DirNode* targetNode);
 
 // The file comparison of one directory pair, as CompareTrees does it.
