@@ -40,8 +40,7 @@ class IniFile {
 
   bool YesNo(const char* key, bool current) { return IsYes(Value(key, YesNoText(current))); }
 
-  char* WorkBuffer() { return work_.data(); }
-  std::size_t WorkBufferSize() const { return work_.size(); }
+  std::vector<char>& WorkBuffer() { return work_; }
 
  private:
   const char* path_;
@@ -106,5 +105,5 @@ bool SyncConfig::ReadConfiguration(const char* iniPath) {
   askOnError = !IsNo(ini.Value("ВопросПриОшибке", YesNoText(askOnError)));
   ini.ValueInto("ПроверятьЗапущеноЛиУже", kDefaultProgram, runningCheckName);
 
-  return ReadRuleLists(*this, iniPath, ini.WorkBuffer(), ini.WorkBufferSize());
+  return ReadRuleLists(*this, iniPath, ini.WorkBuffer());
 }

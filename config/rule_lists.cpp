@@ -10,38 +10,50 @@
 
 namespace {
 
+// Sections read whole, however long: the profile reader cuts a section at
+// the buffer's end without saying so, and a rule cut off could let the run
+// copy over or delete what an entry further down protects.
+constexpr std::size_t kLargestSection = 64u << 20;
+
 // The section's lines, zero-terminated one after another; the length
 // returned excludes the final extra zero (0: absent or without lines).
-std::size_t ReadSection(const char* section, const char* iniPath, char* buffer, std::size_t size) {
-  return GetPrivateProfileSectionA(section, buffer, static_cast<DWORD>(size), iniPath);
+std::size_t ReadSection(const char* section, const char* iniPath, std::vector<char>& buffer) {
+  for (;;) {
+    const std::size_t length =
+        GetPrivateProfileSectionA(section, buffer.data(), static_cast<DWORD>(buffer.size()), iniPath);
+    // A section that fills the buffer to its last two bytes was cut.
+    if (length + 2 < buffer.size() || buffer.size() >= kLargestSection) return length;
+    buffer.resize(buffer.size() * 2);
+  }
 }
 
 }  // namespace
 
-bool ReadRuleLists(SyncConfig& config, const char* iniPath, char* buffer, std::size_t size) {
-  std::size_t length = ReadSection("Игнорировать", iniPath, buffer, size);
+bool ReadRuleLists(SyncConfig& config, const char* iniPath, std::vector<char>& work) {
+  const auto read = [&](const char* section) { return ReadSection(section, iniPath, work); };
+  std::size_t length = read("Игнорировать");
   if (length == 0) {
     // Without the section the program's own files are left alone.
     config.ignoreList = {"velkarin.err", "velkarin.out", "velkarin.exe"};
   } else {
-    AppendSectionEntries(buffer, length, config.ignoreList);
+    AppendSectionEntries(work.data(), length, config.ignoreList);
   }
 
-  length = ReadSection("Обновлять", iniPath, buffer, size);
-  config.updateListInForce = AppendSectionEntries(buffer, length, config.updateList) > 0;
+  length = read("Обновлять");
+  config.updateListInForce = AppendSectionEntries(work.data(), length, config.updateList) > 0;
 
-  length = ReadSection("СтрогоСинхронизировать", iniPath, buffer, size);
-  AppendSectionEntries(buffer, length, config.strictList);
+  length = read("СтрогоСинхронизировать");
+  AppendSectionEntries(work.data(), length, config.strictList);
 
-  length = ReadSection("Пропустить существующие", iniPath, buffer, size);
-  AppendSectionEntries(buffer, length, config.skipExistingList);
+  length = read("Пропустить существующие");
+  AppendSectionEntries(work.data(), length, config.skipExistingList);
 
-  length = ReadSection("Вырезать", iniPath, buffer, size);
-  AppendSectionEntries(buffer, length, config.cutList);
+  length = read("Вырезать");
+  AppendSectionEntries(work.data(), length, config.cutList);
 
-  length = ReadSection("Проверить пары", iniPath, buffer, size);
+  length = read("Проверить пары");
   bool parsed = true;
-  ForEachSectionEntry(buffer, length, [&](const std::string& line) {
+  ForEachSectionEntry(work.data(), length, [&](const std::string& line) {
     CheckPair pair;
     if (!ParseCheckPair(line, pair)) {
       parsed = false;

@@ -35,6 +35,23 @@ bool SourceReachable(SyncConfig& config) {
   return false;
 }
 
+bool IsEmpty(const DirNode* root) { return root->firstChild == nullptr && root->record.entries.empty(); }
+
+// A source that shows nothing at all while the target holds what a run
+// could delete: a share mounted but empty, a deployment half done, rights
+// just taken away. Taken as a source that cannot be read, so that the
+// installed client is not deleted file by file.
+bool SourceEmptyWhileTargetIsNot(SyncConfig& config) {
+  const bool couldDelete = config.deleteUnneeded || !config.strictList.empty();
+  if (!couldDelete || !IsEmpty(config.sourceSnapshot.get()) || IsEmpty(config.targetSnapshot.get())) {
+    return false;
+  }
+  ++config.errorCount;
+  ErrorLog() << "Ошибка: каталог источник \"" << config.sourceDir
+             << "\" пуст, синхронизация невозможна" << std::endl;
+  return true;
+}
+
 void RemoveFromBoth(SyncConfig& config, const std::string& path) {
   RemovePath(config.sourceSnapshot.get(), path.c_str());
   RemovePath(config.targetSnapshot.get(), path.c_str());
@@ -76,6 +93,11 @@ bool RunSynchronisation(SyncConfig& config) {
   SendProgressText(window, "Cканирование каталога приемника");
   Phase("сканирование приемника");
   ScanTarget(config, target, config.targetDir, "");
+  if (SourceEmptyWhileTargetIsNot(config) || config.StopRequested()) {
+    config.sourceSnapshot.reset();
+    config.targetSnapshot.reset();
+    return false;
+  }
 
   if (config.updateListInForce) {
     FilterByUpdateList(target, "", false, config.updateList, config.ignoreList);
@@ -90,10 +112,7 @@ bool RunSynchronisation(SyncConfig& config) {
   CutEntries(config);
 
   Phase("удаление проверяемых пар из реестра синхронизации");
-  for (const CheckPair& pair : config.checkPairs) {
-    RemovePath(source, pair.sourceName.c_str());
-    RemovePath(target, pair.targetName.c_str());
-  }
+  for (const CheckPair& pair : config.checkPairs) RemoveCheckPair(source, target, pair);
 
   SendProgressText(window, "Cканирование каталогов");
   CompareTrees(source, target);

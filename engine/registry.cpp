@@ -87,16 +87,36 @@ bool FilterByUpdateList(DirNode* node, const std::string& relativePrefix, bool i
   return listed;
 }
 
-void RemovePath(DirNode* root, const char* relativePath) {
-  std::string rest(relativePath);
-  if (rest.empty()) return;
+namespace {
+
+// The directory holding the item that `relativePath` names, with the item's
+// own name in `name`; null when a directory on the way is missing or the
+// path names no item.
+DirNode* FindParent(DirNode* root, const char* relativePath, std::string& name) {
+  name = relativePath;
+  if (name.empty()) return nullptr;
   DirNode* node = root;
-  for (std::size_t separator; (separator = rest.find('\\')) != std::string::npos;) {
-    node = FindChild(node, rest.substr(0, separator).c_str());
-    if (node == nullptr) return;
-    rest.erase(0, separator + 1);
-    if (rest.empty()) return;  // a path ending in a backslash names no item
+  for (std::size_t separator; (separator = name.find('\\')) != std::string::npos;) {
+    node = FindChild(node, name.substr(0, separator).c_str());
+    if (node == nullptr) return nullptr;
+    name.erase(0, separator + 1);
+    if (name.empty()) return nullptr;  // a path ending in a backslash names no item
   }
+  return node;
+}
+
+bool NamesDirectory(DirNode* root, const std::string& relativePath) {
+  std::string name;
+  DirNode* parent = FindParent(root, relativePath.c_str(), name);
+  return parent != nullptr && FindChild(parent, name.c_str()) != nullptr;
+}
+
+}  // namespace
+
+void RemovePath(DirNode* root, const char* relativePath) {
+  std::string rest;
+  DirNode* node = FindParent(root, relativePath, rest);
+  if (node == nullptr) return;
   if (DirNode* child = FindChild(node, rest.c_str())) {
     RemoveChild(node, child);
     return;
@@ -106,6 +126,23 @@ void RemovePath(DirNode* root, const char* relativePath) {
     return NamesMatchAscii(entry.name, rest.c_str());
   });
   if (file != entries.end()) entries.erase(file);
+}
+
+void RemoveCheckPair(DirNode* source, DirNode* target, const CheckPair& pair) {
+  // The comparison walks the two trees' directories side by side. A
+  // directory taken from one side only would pair each later directory
+  // with its neighbour's clone, and files would be compared, kept or
+  // deleted against the wrong directory.
+  const auto take = [source, target](const std::string& name, DirNode* ownSide) {
+    if (NamesDirectory(source, name) || NamesDirectory(target, name)) {
+      RemovePath(source, name.c_str());
+      RemovePath(target, name.c_str());
+    } else {
+      RemovePath(ownSide, name.c_str());
+    }
+  };
+  take(pair.sourceName, source);
+  take(pair.targetName, target);
 }
 
 namespace {

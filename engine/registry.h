@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "config/check_pair.h"
 #include "engine/snapshot.h"
 
 // Keeps in `node`'s subtree only what [Обновлять] names: files not listed are
@@ -19,6 +20,11 @@ bool FilterByUpdateList(DirNode* node, const std::string& relativePrefix, bool i
 // (components matched ASCII case-insensitively), from a snapshot. Nothing
 // changes when the path names nothing.
 void RemovePath(DirNode* root, const char* relativePath);
+
+// Takes a check pair out of the comparison: its source name from the source,
+// its target name from the target. A name that is a directory on either
+// side leaves both trees, so that every directory still has its clone.
+void RemoveCheckPair(DirNode* source, DirNode* target, const CheckPair& pair);
 
 // Compares a source node with its target clone and everything below: files
 // the same in both are dropped from both, new and changed source files stay

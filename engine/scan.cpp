@@ -51,6 +51,56 @@ void ReportUnlistable(SyncConfig& config, DWORD error, const std::string& direct
   ErrorLog() << "Ошибка " << error << " чтения каталога \"" << directoryPath << "\"" << std::endl;
 }
 
+// Windows' own codes for the two links a walk refuses: one that leads back
+// to a directory the walk is already in, and one in the target that the run
+// may not go through.
+constexpr DWORD kLinkLoop = ERROR_CANT_RESOLVE_FILENAME;           // 1921
+constexpr DWORD kLinkInTarget = 4395;  // ERROR_REPARSE_POINT_ENCOUNTERED
+
+bool IsLink(const WIN32_FIND_DATAA& data) {
+  return (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+// The identity of the directory a path leads to, links followed.
+struct DirectoryId {
+  DWORD volume = 0;
+  DWORD high = 0;
+  DWORD low = 0;
+  bool operator==(const DirectoryId& other) const {
+    return volume == other.volume && high == other.high && low == other.low;
+  }
+};
+
+bool ReadDirectoryId(const std::string& path, DirectoryId& id) {
+  win32::ScopedFile directory(CreateFileA(path.c_str(), 0,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!directory || !GetFileInformationByHandle(directory.Get(), &info)) return false;
+  id = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+  return true;
+}
+
+// True when the linked directory `linkPath` is the directory being listed or
+// one above it, up to the root: following it would list the same tree again
+// and again until paths grow too long, and two such links would multiply.
+// `directoryPath` ends with `relativePrefix`; both end with a backslash.
+bool LinkLeadsBack(const std::string& linkPath, const std::string& directoryPath,
+                   const std::string& relativePrefix) {
+  DirectoryId target;
+  if (!ReadDirectoryId(linkPath, target)) return false;
+  // The root, then each directory down to the one being listed.
+  std::string ancestor = directoryPath.substr(0, directoryPath.size() - relativePrefix.size());
+  for (std::size_t at = 0;; ++at) {
+    DirectoryId id;
+    if (ReadDirectoryId(ancestor, id) && id == target) return true;
+    if (at == relativePrefix.size()) return false;
+    const std::size_t end = relativePrefix.find('\\', at);
+    ancestor.append(relativePrefix, at, end + 1 - at);
+    at = end;
+  }
+}
+
 // What a listing record is for the walk: left out (ignored, "." or ".."),
 // a file (appended to the node here), or a subdirectory for the caller.
 enum class Item { Skipped, File, Directory };
@@ -111,10 +161,16 @@ bool ScanSourceAt(SyncConfig& config, DirNode* node, const std::string& director
   do {
     const std::string relativePath = relativePrefix + data.cFileName;
     if (TakeItem(config, buffer.Files(), data, relativePath) != Item::Directory) continue;
-    DirNode* child = AppendChild(node, CreateNode(data.cFileName));
     const std::string name = data.cFileName;  // `data` is reused below
-    if (!ScanSourceAt(config, child, directoryPath + name + "\\", relativePath + "\\", levels,
-                      depth + 1)) {
+    const std::string childPath = directoryPath + name + "\\";
+    if (IsLink(data) && LinkLeadsBack(childPath, directoryPath, relativePrefix)) {
+      // Unlistable, as far as the run is concerned: left out of both sides.
+      ReportUnlistable(config, kLinkLoop, childPath);
+      config.ignoreList.push_back(relativePath);
+      continue;
+    }
+    DirNode* child = AppendChild(node, CreateNode(data.cFileName));
+    if (!ScanSourceAt(config, child, childPath, relativePath + "\\", levels, depth + 1)) {
       RemoveChild(node, child);
       config.ignoreList.push_back(relativePath);
     }
@@ -136,7 +192,13 @@ void ScanTargetAt(SyncConfig& config, DirNode* node, const std::string& director
   do {
     const std::string relativePath = relativePrefix + data.cFileName;
     if (TakeItem(config, buffer.Files(), data, relativePath) != Item::Directory) continue;
-    if (DirNode* child = FindChild(node, data.cFileName)) {
+    DirNode* child = FindChild(node, data.cFileName);
+    if (child != nullptr && IsLink(data)) {
+      // Copying into it or deleting in it would change what lies outside
+      // the target: the directory is left out of the run on both sides.
+      ReportUnlistable(config, kLinkInTarget, directoryPath + data.cFileName + "\\");
+      config.ignoreList.push_back(relativePath);
+    } else if (child != nullptr) {
       const std::string name = data.cFileName;
       ScanTargetAt(config, child, directoryPath + name + "\\", relativePath + "\\", levels, depth + 1);
     } else if (config.deleteUnneeded ||

@@ -14,8 +14,11 @@ class SyncConfig;
 // by its parent but cannot itself be listed is an error: it is logged and
 // counted, and it is left out of both snapshots (its relative path joins the
 // ignore list), so that nothing in it is copied or deleted on the strength
-// of a picture that is not there. Returns false when `directoryPath` itself
-// could not be listed; for the root that means the source cannot be read.
+// of a picture that is not there. A linked subdirectory that leads back to
+// the directory being listed or one above it is treated the same way (error
+// 1921): following it would list the tree again at every level. Returns
+// false when `directoryPath` itself could not be listed; for the root that
+// means the source cannot be read.
 bool ScanSource(SyncConfig& config, DirNode* node, const std::string& directoryPath,
                 const std::string& relativePrefix);
 
@@ -23,6 +26,10 @@ bool ScanSource(SyncConfig& config, DirNode* node, const std::string& directoryP
 // DIR_MISSING on each directory it can list, collects the files, and adds
 // target-only directories as childless DIR_EXTRA nodes when they are to be
 // removed (deletion on, or strictly synchronised). A directory that cannot
-// be listed keeps DIR_MISSING and is treated as absent.
+// be listed keeps DIR_MISSING and is treated as absent. A linked directory
+// that the source also has is never entered: it is an error (4395) and is
+// left out of both snapshots, so that nothing outside the target is copied
+// over or deleted. A target-only link is a DIR_EXTRA node like any other,
+// which the deletion removes as a link.
 void ScanTarget(SyncConfig& config, DirNode* node, const std::string& directoryPath,
                 const std::string& relativePrefix);

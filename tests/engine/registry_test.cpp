@@ -105,6 +105,33 @@ TEST(CompareTrees, MissingTargetDirectoryKeepsTheWholeSourceSubtree) {
   EXPECT_TRUE(absent->firstChild->record.HasFlags(DIR_MISSING));
 }
 
+TEST(RemoveCheckPair, FilesLeaveTheirOwnSideDirectoriesLeaveBoth) {
+  // Source a, Модули, Модули2, z; the target lists the same and has a file
+  // in Модули2 that the source's Модули2 also holds.
+  DirSnapshot source = CreateSnapshot();
+  for (const char* name : {"a", "Модули", "Модули2", "z"}) AppendChild(source.get(), CreateNode(name));
+  source->record.entries = {File("setup.ex"), File("kadu.exe")};
+  FindChild(source.get(), "Модули2")->record.entries = {File("m.dll", 0)};
+  DirSnapshot target = CreateSnapshot();
+  CloneStructure(target.get(), source.get());
+  for (DirNode* child = target->firstChild; child != nullptr; child = child->nextSibling) {
+    child->record.ClearFlags(DIR_MISSING);
+  }
+  target->record.entries = {File("kadu.exe"), File("setup.ex")};
+  FindChild(target.get(), "Модули2")->record.entries = {File("m.dll", 0)};
+
+  RemoveCheckPair(source.get(), target.get(), {"setup.ex", "kadu.exe"});  // source, target
+  EXPECT_EQ(Names(source->record.entries), Strings{"kadu.exe"});
+  EXPECT_EQ(Names(target->record.entries), Strings{"setup.ex"});
+
+  // "Модули=Модули2" once took Модули2 from the source and Модули from the
+  // target: the source's Модули was then compared with the target's Модули2,
+  // and the target's m.dll, unmatched, was due for deletion.
+  RemoveCheckPair(source.get(), target.get(), {"Модули2", "Модули"});
+  EXPECT_EQ(ChildNames(source.get()), (Strings{"a", "z"}));
+  EXPECT_EQ(ChildNames(target.get()), (Strings{"a", "z"}));
+}
+
 TEST(RemovePath, RemovesADirectoryOrAFileOrNothing) {
   DirSnapshot root = CreateSnapshot();
   DirNode* a = AppendChild(root.get(), CreateNode("a"));

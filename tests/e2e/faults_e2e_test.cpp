@@ -1,0 +1,193 @@
+// velkarin.exe under faults: files that vanish or are held, read-only
+// items, links and loops, an empty source, and hostile ini files. Each run
+// must end by itself, log and count every failure, and change nothing it
+// was not asked to.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <set>
+#include <thread>
+
+#include "tests/e2e/sync_fixture.h"
+
+using namespace e2e;
+using namespace testing_support;
+
+namespace {
+
+class Faults : public Sync {
+ protected:
+  std::string CopyError(const std::string& relative) {
+    return "Ошибка копирования файла \"" + source + "\\.\\" + relative + "\" в \"" + target + "\\.\\" +
+           relative + "\"\r\n";
+  }
+};
+
+// The first subdirectory of `root`, or "" while it has none.
+std::string FirstSubdirectory(const std::string& root) {
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((root + "\\d*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return "";
+  FindClose(find);
+  return data.cFileName;
+}
+
+}  // namespace
+
+TEST_F(Faults, EmptySourceDeletesNothingWhenTheRunCouldDelete) {
+  MakeTree(source, {});  // there, readable, and empty: a share showing nothing
+  MakeTree(target, {"kadu.exe", "Модули\\", "Модули\\Печать.dll"});
+  const Tree installed = TargetTree();
+  const std::string refusal =
+      "Ошибка: каталог источник \"" + source + "\\\" пуст, синхронизация невозможна\r\n";
+
+  Run("УдалятьНенужныеФайлы=да\n", "", "", true);
+  EXPECT_EQ(Log("velkarin.err"), refusal);
+  EXPECT_EQ(TargetTree(), installed);
+  EXPECT_EQ(ActionLines(), Lines{});
+
+  Run("", "[СтрогоСинхронизировать]\nМодули\n", "", true);  // a strict list deletes too
+  EXPECT_EQ(Log("velkarin.err"), refusal);
+  EXPECT_EQ(TargetTree(), installed);
+
+  Run();  // nothing could be deleted: an ordinary run
+  EXPECT_FALSE(Exists(target + "\\velkarin.err")) << Log("velkarin.err");
+  EXPECT_EQ(TargetTree(), installed);
+}
+
+TEST_F(Faults, SourceFilesRemovedWhileTheRunCopies) {
+  std::vector<std::string> items;
+  for (int d = 0; d < 30; ++d) {
+    const std::string directory = "d" + std::to_string(d) + "\\";
+    items.push_back(directory);
+    for (int f = 0; f < 100; ++f) items.push_back(directory + "f" + std::to_string(f) + ".txt");
+  }
+  MakeTree(source, items);
+
+  // Once copying has begun, files not yet copied vanish from the source.
+  std::vector<std::string> removed;
+  std::atomic<bool> done{false};
+  std::thread saboteur([&] {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!done && FirstSubdirectory(target).empty() && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    for (std::size_t i = items.size(); i-- > 0 && removed.size() < 60;) {
+      const std::string& item = items[i];
+      if (item.back() == '\\' || Exists(target + "\\" + item)) continue;
+      if (DeleteFileA((source + "\\" + item).c_str())) removed.push_back(item);
+    }
+  });
+  // The run's result depends on the race: answer the error box if it comes.
+  WriteIni(dir / "velkarin.ini", "[Основные параметры]\nКаталогИсточник=" + source +
+                                     "\nКаталогПриемник=" + target +
+                                     "\nВыводитьСтатистикуСинхронизации=да\nВыполнить=\n"
+                                     "ПроверятьЗапущеноЛиУже=\nВопросПриОшибке=нет\n");
+  const VelkarinRun run = RunVelkarin("", dir.Path(), {{"Синхронизация", "ok"}});
+  done = true;
+  saboteur.join();
+  EXPECT_TRUE(run.exited);
+
+  // Each removed file was either copied before it went, or is one logged,
+  // counted error; every other file arrived whole.
+  std::string expectedErrors;
+  std::set<std::string> failed;
+  for (const std::string& item : removed) {
+    if (Exists(target + "\\" + item)) continue;
+    failed.insert(item);
+  }
+  ASSERT_FALSE(failed.empty()) << "every removed file had been copied: the test raced ahead";
+  EXPECT_TRUE(run.boxes[0].shown);
+  std::istringstream errors(Log("velkarin.err"));
+  std::set<std::string> logged;
+  for (std::string line; std::getline(errors, line);) logged.insert(line + "\n");
+  std::set<std::string> expected;
+  for (const std::string& item : failed) expected.insert(CopyError(item));
+  EXPECT_EQ(logged, expected);
+  for (const std::string& item : items) {
+    if (item.back() == '\\' || failed.count(item)) continue;
+    EXPECT_EQ(ReadFileBytes(target + "\\" + item), item) << item;
+  }
+}
+
+TEST_F(Faults, HeldTargetFilesFailToCopyAndToDelete) {
+  MakeTree(source, {"update.txt"});
+  MakeTree(target, {"update.txt", "surplus.txt"});
+  SetWriteTime(target + "\\update.txt", kBaseTime);
+  {
+    FileHolder updating(target + "\\update.txt");
+    FileHolder deleting(target + "\\surplus.txt");
+    ASSERT_TRUE(updating.Holding() && deleting.Holding());
+    Run("УдалятьНенужныеФайлы=да\n", "", "", true);
+  }
+  EXPECT_EQ(Log("velkarin.err"), "Ошибка 32 удаления файла \"" + target + "\\.\\surplus.txt\"\r\n" +
+                                     CopyError("update.txt"));
+  EXPECT_EQ(TargetTree(), (Tree{{"update.txt", "update.txt"}, {"surplus.txt", "surplus.txt"}}));
+}
+
+TEST_F(Faults, ReadOnlyTargetItemsAreStillDeleted) {
+  MakeTree(source, {"keep\\", "keep\\new.txt"});
+  MakeTree(target, {"keep\\", "keep\\old.txt", "gone\\", "gone\\inner.txt", "loose.txt"});
+  for (const char* item : {"keep\\old.txt", "gone\\inner.txt", "loose.txt", "keep", "gone"}) {
+    ASSERT_TRUE(SetFileAttributesA((target + "\\" + item).c_str(), FILE_ATTRIBUTE_READONLY)) << item;
+  }
+  Run("УдалятьНенужныеФайлы=да\n");
+  EXPECT_FALSE(Exists(target + "\\velkarin.err")) << Log("velkarin.err");
+  EXPECT_EQ(TargetTree(), (Tree{{"keep\\", ""}, {"keep\\new.txt", "keep\\new.txt"}}));
+}
+
+TEST_F(Faults, LinksNeverLeadTheRunOutOfItsTrees) {
+  const std::string outside = dir / "outside";
+  MakeTree(outside, {"precious.txt", "m.dll"});
+  SetWriteTime(outside + "\\m.dll", kBaseTime);
+  MakeTree(source, {"a.txt", "sub\\", "sub\\b.txt", "Модули\\", "Модули\\m.dll", "Модули\\new.dll"});
+  // Two loops: each level would list the whole tree twice more.
+  ASSERT_TRUE(MakeSymbolicLink(source, source + "\\sub\\back"));
+  ASSERT_TRUE(MakeSymbolicLink(source + "\\sub", source + "\\sub\\self"));
+  // The target's Модули leads outside it.
+  MakeTree(target, {});
+  ASSERT_TRUE(MakeSymbolicLink(outside, target + "\\Модули"));
+
+  Run("УдалятьНенужныеФайлы=да\n", "", "", true);
+  std::istringstream errors(Log("velkarin.err"));
+  std::set<std::string> logged;
+  for (std::string line; std::getline(errors, line);) logged.insert(line);
+  EXPECT_EQ(logged, (std::set<std::string>{
+                        "Ошибка 1921 чтения каталога \"" + source + "\\sub\\back\\\"\r",
+                        "Ошибка 1921 чтения каталога \"" + source + "\\sub\\self\\\"\r",
+                        "Ошибка 4395 чтения каталога \"" + target + "\\Модули\\\"\r"}));
+  Tree outsideNow = ReadTree(outside);
+  EXPECT_EQ(outsideNow, (Tree{{"precious.txt", "precious.txt"}, {"m.dll", "m.dll"}}));
+  EXPECT_EQ(GetWriteTime(outside + "\\m.dll"), kBaseTime);
+  EXPECT_EQ(ReadFileBytes(target + "\\a.txt"), "a.txt");
+  EXPECT_EQ(ReadFileBytes(target + "\\sub\\b.txt"), "sub\\b.txt");
+  EXPECT_FALSE(Exists(target + "\\sub\\back"));
+  EXPECT_FALSE(Exists(target + "\\sub\\self"));
+}
+
+TEST_F(Faults, HostileIniFiles) {
+  MakeTree(source, {"a.txt", "skip.txt", "last.txt"});
+  MakeTree(target, {});
+
+  // A pair without "=": the configuration is refused before anything runs.
+  WriteIni(dir / "velkarin.ini", QuietMainSection(source, target) + "[Проверить пары]\nkadu.exe\n");
+  VelkarinRun run = RunVelkarin("", dir.Path(), {ProgramBox()});
+  EXPECT_TRUE(run.exited);
+  EXPECT_EQ(run.boxes[0].text, "Ошибка в файле инициализации");
+  EXPECT_FALSE(Exists(target + "\\a.txt"));
+
+  // An ignore section far past 32,767 bytes with its last entry at the end,
+  // a line of 5000 characters, a byte that Windows-1251 does not define and
+  // NUL bytes: every entry that can be read is kept, the run goes on.
+  std::string ignore = "[Игнорировать]\nvelkarin.err\nvelkarin.out\nskip.txt\n" + std::string(5000, 'x') + "\nbad\x98name\n";
+  for (int i = 0; i < 4000; ++i) ignore += "entry number " + std::to_string(i) + "\n";
+  ignore += std::string("with\0nul\n", 9) + "last.txt\n";
+  WriteIni(dir / "velkarin.ini", QuietMainSection(source, target) + "УдалятьНенужныеФайлы=да\n" + ignore);
+  run = RunVelkarin("", dir.Path());
+  EXPECT_TRUE(run.exited);
+  EXPECT_EQ(ReadFileBytes(target + "\\a.txt"), "a.txt");
+  EXPECT_FALSE(Exists(target + "\\skip.txt"));
+  EXPECT_FALSE(Exists(target + "\\last.txt")) << "the section's last entry was cut off";
+  EXPECT_FALSE(Exists(target + "\\velkarin.err")) << Log("velkarin.err");
+}

@@ -1,0 +1,94 @@
+#pragma once
+// A source and a target under one temporary directory, the ini file that
+// joins them, and velkarin.exe run on them: the fixture of the tests that
+// check whole synchronisations by the target tree and both logs.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/e2e_support.h"
+
+namespace e2e {
+
+using Tree = std::map<std::string, std::string>;
+using Lines = std::vector<std::string>;
+
+constexpr unsigned long long kSecond = 10000000;
+constexpr unsigned long long kBaseTime = 133000000000000000ull;  // in 2022
+
+const Lines kPhases = {"сканирование источника",
+                       "сканирование приемника",
+                       "удаление игнорируемых файлов из реестра синхронизации",
+                       "удаление 'вырезаемых' файлов из реестра синхронизации",
+                       "удаление проверяемых пар из реестра синхронизации",
+                       "сравнение",
+                       "построение списков",
+                       "собственно, синхронизация:"};
+
+// A source and a target under one temporary directory, and the ini file
+// that joins them.
+class Sync : public ::testing::Test {
+ protected:
+  using TempDir = testing_support::TempDir;
+  TempDir dir{"sync"};
+  std::string source = dir / "Источник";
+  std::string target = dir / "Приемник";
+
+  // Runs with statistics on, no command, no running check, and the given
+  // extra keys and sections. A run with errors ends on the worker's OK box.
+  VelkarinRun Run(const std::string& keys = "", const std::string& sections = "",
+                  const std::string& sourceValue = "", bool expectErrors = false) {
+    WriteIni(dir / "velkarin.ini", "[Основные параметры]\nКаталогИсточник=" +
+                                       (sourceValue.empty() ? source : sourceValue) +
+                                       "\nКаталогПриемник=" + target +
+                                       "\nВыводитьСтатистикуСинхронизации=да\nВыполнить=\n"
+                                       "ПроверятьЗапущеноЛиУже=\nВопросПриОшибке=нет\n" +
+                                       keys + sections);
+    std::vector<ExpectedBox> boxes;
+    if (expectErrors) boxes.push_back({"Синхронизация", "ok"});
+    VelkarinRun run = RunVelkarin("", dir.Path(), boxes);
+    if (expectErrors) {
+      EXPECT_TRUE(run.boxes[0].shown);
+      EXPECT_EQ(run.boxes[0].text, "В процессе синхронизации возникли ошибки.\nПрограмма будет закрыта.");
+    }
+    EXPECT_TRUE(run.exited) << "velkarin.exe did not end by itself";
+    EXPECT_EQ(run.exitCode, 0u);
+    return run;
+  }
+
+  std::string Log(const char* name) { return testing_support::ReadFileBytes(target + "\\" + name).value_or(""); }
+
+  // The statistics log's lines without the phase lines, sorted: listing
+  // order is the file system's.
+  Lines ActionLines() {
+    Lines lines;
+    std::istringstream in(Log("velkarin.out"));
+    for (std::string line; std::getline(in, line);) {
+      EXPECT_FALSE(line.empty() || line.back() != '\r') << "every line ends with CR LF";
+      if (!line.empty()) line.pop_back();
+      if (std::find(kPhases.begin(), kPhases.end(), line) == kPhases.end()) lines.push_back(line);
+    }
+    std::sort(lines.begin(), lines.end());
+    return lines;
+  }
+
+  std::string Copied(const std::string& relative) {
+    return "Копирование файла \"" + source + "\\.\\" + relative + "\" в \"" + target + "\\.\\" +
+           relative + "\"";
+  }
+  std::string Created(const std::string& relative) {
+    return "Создание каталога \"" + target + "\\.\\" + relative + "\"";
+  }
+  Tree TargetTree() {
+    Tree tree = testing_support::ReadTree(target);
+    tree.erase("velkarin.out");
+    tree.erase("velkarin.err");
+    return tree;
+  }
+};
+
+}  // namespace e2e

@@ -1,0 +1,65 @@
+// Arbitrary text, up to and past the 1024-byte path buffers, through the
+// directory-path normaliser, the Windows-1251 upper-casing and the two list
+// rules.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "config/directory_path.h"
+#include "config/limits.h"
+#include "config/list_matching.h"
+#include "config/upper_case_1251.h"
+
+namespace {
+
+void Require(bool condition) {
+  if (!condition) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  // The first byte splits the rest into a path and a list entry.
+  if (size == 0) return 0;
+  const std::size_t split = size > 1 ? data[0] % size : 0;
+  const std::string text(reinterpret_cast<const char*>(data) + 1, split > 0 ? split - 1 : 0);
+  const std::string other(reinterpret_cast<const char*>(data) + (split > 0 ? split : 1),
+                          size - (split > 0 ? split : 1));
+  const std::string path = text.substr(0, text.find('\0'));
+  const std::string entry = other.substr(0, other.find('\0'));
+
+  char normalised[kPathSize];
+  std::memset(normalised, 'x', sizeof(normalised));
+  NormaliseDirectoryPath(normalised, path.c_str());
+  const std::size_t length = strnlen(normalised, sizeof(normalised));
+  Require(length < sizeof(normalised));
+  const bool endsWithBackslash = !path.empty() && path.back() == '\\';
+  const bool fits = !path.empty() && path.size() + (endsWithBackslash ? 0 : 1) <= kPathSize - 1;
+  if (fits) {
+    Require(std::string(normalised) == (endsWithBackslash ? path : path + "\\"));
+  } else {
+    Require(length == 0);  // refused whole, never cut
+  }
+
+  std::vector<char> upper(path.begin(), path.end());
+  upper.push_back('\0');
+  UpperCase1251(upper.data());
+  Require(std::strlen(upper.data()) == path.size());
+  std::vector<char> twice(upper);
+  UpperCase1251(twice.data());
+  Require(twice == upper);  // upper-casing settles after one pass
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    Require(static_cast<unsigned char>(upper[i]) ==
+            UpperCase1251Char(static_cast<unsigned char>(path[i])));
+  }
+
+  // The ignore rule ignores case; the strict rule does not.
+  const std::vector<std::string> list = {entry, std::string(upper.data())};
+  Require(MatchesListEntry(path.c_str(), list));
+  const bool strict = IsStrictlySynchronised(path.c_str(), {entry});
+  if (path == entry && path.find(".\\") == std::string::npos) Require(strict);
+  return 0;
+}
