@@ -191,3 +191,24 @@ TEST_F(Faults, HostileIniFiles) {
   EXPECT_FALSE(Exists(target + "\\last.txt")) << "the section's last entry was cut off";
   EXPECT_FALSE(Exists(target + "\\velkarin.err")) << Log("velkarin.err");
 }
+
+TEST_F(Faults, FileWhereADirectoryMustBeCreated) {
+  MakeTree(source, {"a.txt", "Модули\\", "Модули\\m.dll", "Модули\\n.dll"});
+  MakeTree(target, {"Модули"});  // a file of that name stands in the way
+
+  // Kept without deletion: the creation and both copies into it fail, each
+  // logged and counted; the rest of the run goes on.
+  Run("", "", "", true);
+  const std::string modules = target + "\\.\\Модули";
+  std::istringstream errors(Log("velkarin.err"));
+  std::set<std::string> logged;
+  for (std::string line; std::getline(errors, line);) logged.insert(line + "\n");
+  EXPECT_EQ(logged, (std::set<std::string>{"Ошибка 183 создания каталога \"" + modules + "\"\r\n",
+                                           CopyError("Модули\\m.dll"), CopyError("Модули\\n.dll")}));
+  EXPECT_EQ(ReadFileBytes(target + "\\Модули"), "Модули");
+  EXPECT_EQ(ReadFileBytes(target + "\\a.txt"), "a.txt");
+
+  // With deletion on the file goes first and the directory takes its place.
+  Run("УдалятьНенужныеФайлы=да\n");
+  EXPECT_EQ(TargetTree(), ReadTree(source));
+}
