@@ -1,6 +1,7 @@
 """Measures velkarin.exe against the least work its runs need, under Wine.
 
-Interleaved runs (program, baseline, program, baseline, ...), medians:
+Interleaved runs (program then baseline, then the other way round, ...),
+each after the disks have caught up (sync), medians:
   no-change   velkarin on an identical target   vs  bare_walk
   first copy  velkarin into an empty target     vs  bare_copy
   1% update   velkarin, deletion on, on a target 1% changed / gone / extra
@@ -34,6 +35,9 @@ def wine(args, cwd=None):
     is set); returns (seconds, peak KiB)."""
     pin = ["taskset", "-c", "0"] if PINNED else []
     command = ["/usr/bin/time", "-f", "%M", "-o", os.path.join(WORK, "peak.txt")] + pin + ["wine"] + args
+    # Gigabytes written by the previous copy are still going to disk; the
+    # writeback would slow whichever program runs next.
+    os.sync()
     start = time.perf_counter()
     subprocess.run(command, cwd=cwd, check=True, stdout=subprocess.DEVNULL)
     seconds = time.perf_counter() - start
@@ -82,21 +86,36 @@ def measure(files, runs):
     walk_empty, velkarin_empty, empty_peaks = [], [], []
     copy, bare = [], []
     update = []
+    def in_turn(run, first, second):
+        """Runs both; the program goes first in even runs, the baseline in odd
+        ones, so that neither always inherits the other's aftermath."""
+        if run % 2 == 0:
+            return first(), second()
+        later = second()
+        return first(), later
+
     for run in range(runs):
         print(f"-- {files} files, run {run + 1} of {runs}", flush=True)
-        seconds, peak = velkarin(source, identical)
+        (seconds, peak), walked = in_turn(
+            run, lambda: velkarin(source, identical),
+            lambda: wine([os.path.join(BIN, "bare_walk.exe"), winpath(source), winpath(identical)])[0])
         nochange.append(seconds)
         peaks.append(peak)
-        walk.append(wine([os.path.join(BIN, "bare_walk.exe"), winpath(source), winpath(identical)])[0])
+        walk.append(walked)
         # Start-up and teardown alone: both programs on an empty tree.
-        seconds, peak = velkarin(empty_source, empty_target)
+        (seconds, peak), walked = in_turn(
+            run, lambda: velkarin(empty_source, empty_target),
+            lambda: wine([os.path.join(BIN, "bare_walk.exe"), winpath(empty_source),
+                          winpath(empty_target)])[0])
         velkarin_empty.append(seconds)
         empty_peaks.append(peak)
-        walk_empty.append(wine([os.path.join(BIN, "bare_walk.exe"), winpath(empty_source),
-                                winpath(empty_target)])[0])
-        copy.append(velkarin(source, os.path.join(base, f"copy-v{run}"))[0])
-        bare.append(wine([os.path.join(BIN, "bare_copy.exe"), winpath(source),
+        walk_empty.append(walked)
+        copied, copied_bare = in_turn(
+            run, lambda: velkarin(source, os.path.join(base, f"copy-v{run}"))[0],
+            lambda: wine([os.path.join(BIN, "bare_copy.exe"), winpath(source),
                           winpath(os.path.join(base, f"copy-b{run}"))])[0])
+        copy.append(copied)
+        bare.append(copied_bare)
         variant.restore()
         update.append(velkarin(source, variant_dir, deletion=True)[0])
     empty_peak = max(empty_peaks)
