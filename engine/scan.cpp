@@ -54,8 +54,8 @@ void ReportUnlistable(SyncConfig& config, DWORD error, const std::string& direct
 // Windows' own codes for the two links a walk refuses: one that leads back
 // to a directory the walk is already in, and one in the target that the run
 // may not go through.
-constexpr DWORD kLinkLoop = ERROR_CANT_RESOLVE_FILENAME;           // 1921
-constexpr DWORD kLinkInTarget = 4395;  // ERROR_REPARSE_POINT_ENCOUNTERED
+constexpr DWORD kLinkLoop = ERROR_CANT_RESOLVE_FILENAME;  // 1921
+constexpr DWORD kLinkInTarget = 4395;                     // ERROR_REPARSE_POINT_ENCOUNTERED
 
 bool IsLink(const WIN32_FIND_DATAA& data) {
   return (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;

@@ -18,6 +18,14 @@ namespace {
 
 class Faults : public Sync {
  protected:
+  // The error log's lines, CR LF included, in any order.
+  std::set<std::string> ErrorLines() {
+    std::istringstream errors(Log("velkarin.err"));
+    std::set<std::string> lines;
+    for (std::string line; std::getline(errors, line);) lines.insert(line + "\n");
+    return lines;
+  }
+
   std::string CopyError(const std::string& relative) {
     return "Ошибка копирования файла \"" + source + "\\.\\" + relative + "\" в \"" + target + "\\.\\" +
            relative + "\"\r\n";
@@ -99,12 +107,9 @@ TEST_F(Faults, SourceFilesRemovedWhileTheRunCopies) {
   }
   ASSERT_FALSE(failed.empty()) << "every removed file had been copied: the test raced ahead";
   EXPECT_TRUE(run.boxes[0].shown);
-  std::istringstream errors(Log("velkarin.err"));
-  std::set<std::string> logged;
-  for (std::string line; std::getline(errors, line);) logged.insert(line + "\n");
   std::set<std::string> expected;
   for (const std::string& item : failed) expected.insert(CopyError(item));
-  EXPECT_EQ(logged, expected);
+  EXPECT_EQ(ErrorLines(), expected);
   for (const std::string& item : items) {
     if (item.back() == '\\' || failed.count(item)) continue;
     EXPECT_EQ(ReadFileBytes(target + "\\" + item), item) << item;
@@ -150,15 +155,11 @@ TEST_F(Faults, LinksNeverLeadTheRunOutOfItsTrees) {
   ASSERT_TRUE(MakeSymbolicLink(outside, target + "\\Модули"));
 
   Run("УдалятьНенужныеФайлы=да\n", "", "", true);
-  std::istringstream errors(Log("velkarin.err"));
-  std::set<std::string> logged;
-  for (std::string line; std::getline(errors, line);) logged.insert(line);
-  EXPECT_EQ(logged, (std::set<std::string>{
-                        "Ошибка 1921 чтения каталога \"" + source + "\\sub\\back\\\"\r",
-                        "Ошибка 1921 чтения каталога \"" + source + "\\sub\\self\\\"\r",
-                        "Ошибка 4395 чтения каталога \"" + target + "\\Модули\\\"\r"}));
-  Tree outsideNow = ReadTree(outside);
-  EXPECT_EQ(outsideNow, (Tree{{"precious.txt", "precious.txt"}, {"m.dll", "m.dll"}}));
+  EXPECT_EQ(ErrorLines(), (std::set<std::string>{
+                             "Ошибка 1921 чтения каталога \"" + source + "\\sub\\back\\\"\r\n",
+                             "Ошибка 1921 чтения каталога \"" + source + "\\sub\\self\\\"\r\n",
+                             "Ошибка 4395 чтения каталога \"" + target + "\\Модули\\\"\r\n"}));
+  EXPECT_EQ(ReadTree(outside), (Tree{{"precious.txt", "precious.txt"}, {"m.dll", "m.dll"}}));
   EXPECT_EQ(GetWriteTime(outside + "\\m.dll"), kBaseTime);
   EXPECT_EQ(ReadFileBytes(target + "\\a.txt"), "a.txt");
   EXPECT_EQ(ReadFileBytes(target + "\\sub\\b.txt"), "sub\\b.txt");
@@ -200,11 +201,8 @@ TEST_F(Faults, FileWhereADirectoryMustBeCreated) {
   // logged and counted; the rest of the run goes on.
   Run("", "", "", true);
   const std::string modules = target + "\\.\\Модули";
-  std::istringstream errors(Log("velkarin.err"));
-  std::set<std::string> logged;
-  for (std::string line; std::getline(errors, line);) logged.insert(line + "\n");
-  EXPECT_EQ(logged, (std::set<std::string>{"Ошибка 183 создания каталога \"" + modules + "\"\r\n",
-                                           CopyError("Модули\\m.dll"), CopyError("Модули\\n.dll")}));
+  EXPECT_EQ(ErrorLines(), (std::set<std::string>{"Ошибка 183 создания каталога \"" + modules + "\"\r\n",
+                                                 CopyError("Модули\\m.dll"), CopyError("Модули\\n.dll")}));
   EXPECT_EQ(ReadFileBytes(target + "\\Модули"), "Модули");
   EXPECT_EQ(ReadFileBytes(target + "\\a.txt"), "a.txt");
 
