@@ -5,6 +5,7 @@
 #include "app/command_line.h"
 #include "app/default_ini.h"
 #include "app/error_report.h"
+#include "config/own_file_paths.h"
 #include "config/sync_config.h"
 #include "app/run_control.h"
 #include "app/worker.h"
@@ -86,6 +87,7 @@ void LoadAndRun(HINSTANCE instance, SyncConfig& config, const char* iniPath) {
     ShowProgramBox("Ошибка в файле инициализации", MB_OK);
     return;
   }
+  config.ownFiles = OwnFilePaths(config.targetDir, iniPath);
   config.runControl = &control;
   if (!window.Create()) {
     // No window to show: the run still happens, with boxes of their own.

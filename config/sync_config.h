@@ -52,6 +52,9 @@ class SyncConfig {
   bool longPathCapable = false;  // the system takes extended-length paths
   HWND__* progressWindowHandle = nullptr;  // where status texts go, if set
   RunControl* runControl = nullptr;        // the window's pause and stop, if set
+  // Full paths of the program's logs, ini file and executable: never
+  // deleted or overwritten by the run.
+  std::vector<std::string> ownFiles;
 
   // The worker's safe point: waits while the user is asked whether to
   // abort; true when the run must stop now.

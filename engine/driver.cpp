@@ -62,14 +62,16 @@ void CutEntries(SyncConfig& config) {
     if (config.StopRequested()) return;
     RemoveFromBoth(config, entry);
     const std::string path = IsDrivePath(entry.c_str()) ? entry : config.targetDir + entry;
-    DeleteTree(path.c_str());
+    DeleteTree(config, path);
   }
   config.cutList.clear();
 }
 
 }  // namespace
 
-bool RunSynchronisation(SyncConfig& config) {
+bool RunSynchronisation(SyncConfig& config) { return RunSynchronisation(config, SystemLister()); }
+
+bool RunSynchronisation(SyncConfig& config, DirectoryLister& lister) {
   HWND__* window = config.progressWindowHandle;
   SendProgressText(window, "Проверка доступа к каталогу источнику");
   if (!SourceReachable(config)) return false;
@@ -82,7 +84,7 @@ bool RunSynchronisation(SyncConfig& config) {
   // The first letter of the scanning texts is a Latin "C", as users know them.
   SendProgressText(window, "Cканирование каталога источника");
   Phase("сканирование источника");
-  if (!ScanSource(config, source, config.sourceDir, "") || config.StopRequested()) {
+  if (!ScanSource(config, source, config.sourceDir, "", lister) || config.StopRequested()) {
     // Without a picture of the source nothing may be decided: stop here.
     config.sourceSnapshot.reset();
     config.targetSnapshot.reset();
@@ -92,8 +94,8 @@ bool RunSynchronisation(SyncConfig& config) {
 
   SendProgressText(window, "Cканирование каталога приемника");
   Phase("сканирование приемника");
-  ScanTarget(config, target, config.targetDir, "");
-  if (SourceEmptyWhileTargetIsNot(config) || config.StopRequested()) {
+  if (!ScanTarget(config, target, config.targetDir, "", lister) ||
+      SourceEmptyWhileTargetIsNot(config) || config.StopRequested()) {
     config.sourceSnapshot.reset();
     config.targetSnapshot.reset();
     return false;

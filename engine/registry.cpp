@@ -191,7 +191,12 @@ void CompareFiles(DirRecord& sourceRecord, DirRecord& targetRecord) {
     } else {
       targetMatched[match] = true;
       source.isNew = false;
-      if (SameWriteTime(source.lastWriteTime, targets[match].lastWriteTime)) continue;
+      // A link where the source has a file is replaced by the file, whatever
+      // its time says: the target must hold the file itself.
+      source.targetIsLink = (targets[match].attributes & kAttributeReparsePoint) != 0;
+      if (!source.targetIsLink && SameWriteTime(source.lastWriteTime, targets[match].lastWriteTime)) {
+        continue;
+      }
     }
     if (keptSources != i) sources[keptSources] = source;
     ++keptSources;

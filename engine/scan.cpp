@@ -3,7 +3,9 @@
 #include <windows.h>
 
 #include <cstring>
+#include <deque>
 #include <ostream>
+#include <vector>
 
 #include "config/list_matching.h"
 #include "config/sync_config.h"
@@ -12,43 +14,29 @@
 
 namespace {
 
-FileEntry MakeFileEntry(const WIN32_FIND_DATAA& data) {
+FileEntry MakeFileEntry(const ListedItem& item) {
   FileEntry entry;
-  entry.attributes = data.dwFileAttributes;
-  entry.lastWriteTime.low = data.ftLastWriteTime.dwLowDateTime;
-  entry.lastWriteTime.high = data.ftLastWriteTime.dwHighDateTime;
-  static_assert(sizeof(entry.name) == sizeof(data.cFileName), "the listing's name field");
-  std::memcpy(entry.name, data.cFileName, sizeof(entry.name));
-  entry.name[sizeof(entry.name) - 1] = '\0';
+  entry.attributes = item.attributes;
+  entry.lastWriteTime = item.lastWriteTime;
+  static_assert(sizeof(entry.name) == sizeof(item.name), "the listing's name field");
+  std::memcpy(entry.name, item.name, sizeof(entry.name));
   return entry;
-}
-
-bool IsDotOrDotDot(const char* name) {
-  return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
-}
-
-// Opens the listing of `directoryPath`; on failure `error` holds the reason.
-win32::ScopedFind OpenListing(const std::string& directoryPath, WIN32_FIND_DATAA& data,
-                              DWORD& error) {
-  const std::string pattern = directoryPath + "*.*";
-  if (pattern.size() >= kPathSize) {
-    error = ERROR_FILENAME_EXCED_RANGE;
-    return win32::ScopedFind();
-  }
-  // The basic record (no short name) in large batches: the same records
-  // with fewer round trips. Systems that refuse the flags get the plain call.
-  win32::ScopedFind find(FindFirstFileExA(pattern.c_str(), FindExInfoBasic, &data,
-                                          FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
-  if (!find.Valid() && GetLastError() == ERROR_INVALID_PARAMETER) {
-    find.Reset(FindFirstFileA(pattern.c_str(), &data));
-  }
-  error = find.Valid() ? ERROR_SUCCESS : GetLastError();
-  return find;
 }
 
 void ReportUnlistable(SyncConfig& config, DWORD error, const std::string& directoryPath) {
   ++config.errorCount;
   ErrorLog() << "Ошибка " << error << " чтения каталога \"" << directoryPath << "\"" << std::endl;
+}
+
+// An item whose name the code page cannot hold is left out of the run on
+// its side: named once in the log (its unrepresentable characters as "?"),
+// and counted only when the run would have had to copy, update or delete
+// it, so that a user's own such file does not fail every run.
+void ReportUnrepresentableName(SyncConfig& config, const std::string& directoryPath,
+                               const ListedItem& item, bool runWouldAct) {
+  if (runWouldAct) ++config.errorCount;
+  ErrorLog() << "Ошибка " << kNameNotRepresentable << " чтения имени \"" << directoryPath
+             << item.name << "\"" << std::endl;
 }
 
 // Windows' own codes for the two links a walk refuses: one that leads back
@@ -57,9 +45,9 @@ void ReportUnlistable(SyncConfig& config, DWORD error, const std::string& direct
 constexpr DWORD kLinkLoop = ERROR_CANT_RESOLVE_FILENAME;  // 1921
 constexpr DWORD kLinkInTarget = 4395;                     // ERROR_REPARSE_POINT_ENCOUNTERED
 
-bool IsLink(const WIN32_FIND_DATAA& data) {
-  return (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-}
+bool IsLink(const ListedItem& item) { return (item.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+
+bool IsDirectory(const ListedItem& item) { return (item.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
 
 // The identity of the directory a path leads to, links followed.
 struct DirectoryId {
@@ -101,126 +89,134 @@ bool LinkLeadsBack(const std::string& linkPath, const std::string& directoryPath
   }
 }
 
-// What a listing record is for the walk: left out (ignored, "." or ".."),
-// a file (appended to the node here), or a subdirectory for the caller.
-enum class Item { Skipped, File, Directory };
+// Each recursion level lists into a list of its own, kept for the next
+// directory at that depth. A deque: a deeper level added while a shallower
+// one is being walked must not move it.
+using ListingLevels = std::deque<std::vector<ListedItem>>;
 
-// Files of the directory being listed gather here and move into the
-// node's record, sized exactly, once the listing is done. Growing each
-// record's own vector instead would leave the heap holding every
-// outgrown block: about a tenth more memory per file over a whole tree.
-class FileBuffer {
- public:
-  explicit FileBuffer(std::vector<std::vector<FileEntry>>& levels, std::size_t depth)
-      : levels_(levels), depth_(depth) {
-    if (levels_.size() <= depth_) levels_.resize(depth_ + 1);
-    levels_[depth_].clear();
-  }
-  std::vector<FileEntry>& Files() { return levels_[depth_]; }
-  void MoveInto(DirRecord& record) {
-    std::vector<FileEntry>& files = Files();
-    record.entries.reserve(record.entries.size() + files.size());
-    record.entries.insert(record.entries.end(), files.begin(), files.end());
-    files.clear();
-  }
-
- private:
-  std::vector<std::vector<FileEntry>>& levels_;
-  std::size_t depth_;
-};
-
-Item TakeItem(const SyncConfig& config, std::vector<FileEntry>& files, const WIN32_FIND_DATAA& data,
-              const std::string& relativePath) {
-  if (MatchesListEntry(relativePath.c_str(), config.ignoreList)) return Item::Skipped;
-  if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    files.push_back(MakeFileEntry(data));
-    return Item::File;
-  }
-  return IsDotOrDotDot(data.cFileName) ? Item::Skipped : Item::Directory;
+std::vector<ListedItem>& LevelAt(ListingLevels& levels, std::size_t depth) {
+  if (levels.size() <= depth) levels.resize(depth + 1);
+  return levels[depth];
 }
 
-}  // namespace
+// Files go into the record in one exactly sized block: growing the record's
+// vector file by file would leave the heap holding every outgrown block.
+void ReserveFiles(DirRecord& record, const std::vector<ListedItem>& items) {
+  std::size_t files = 0;
+  for (const ListedItem& item : items) files += IsDirectory(item) ? 0 : 1;
+  record.entries.reserve(record.entries.size() + files);
+}
 
-namespace {
+struct Walk {
+  SyncConfig& config;
+  DirectoryLister& lister;
+  ListingLevels levels;
+};
 
-bool ScanSourceAt(SyncConfig& config, DirNode* node, const std::string& directoryPath,
-                  const std::string& relativePrefix, std::vector<std::vector<FileEntry>>& levels,
-                  std::size_t depth) {
+bool ScanSourceAt(Walk& walk, DirNode* node, const std::string& directoryPath,
+                  const std::string& relativePrefix, std::size_t depth) {
+  SyncConfig& config = walk.config;
   if (config.StopRequested()) return true;  // the driver stops before deciding anything
-  WIN32_FIND_DATAA data;
-  DWORD error = ERROR_SUCCESS;
-  win32::ScopedFind find = OpenListing(directoryPath, data, error);
-  if (!find.Valid()) {
-    // "Not found" for a pattern in an existing directory means no items at
-    // all (the root of an empty drive); anything else is a failed read.
-    if (error == ERROR_FILE_NOT_FOUND) return true;
-    ReportUnlistable(config, error, directoryPath);
+  std::vector<ListedItem>& items = LevelAt(walk.levels, depth);
+  const ListingResult listing = walk.lister.List(directoryPath, items);
+  // "Not found" for a pattern in an existing directory means no items at
+  // all (the root of an empty drive); any other failure, and a listing cut
+  // short, is a directory that could not be read.
+  if (listing.end == ListingEnd::NotOpened && listing.error == ERROR_FILE_NOT_FOUND) return true;
+  if (listing.end != ListingEnd::Complete) {
+    ReportUnlistable(config, listing.error, directoryPath);
     return false;
   }
-  FileBuffer buffer(levels, depth);
-  do {
-    const std::string relativePath = relativePrefix + data.cFileName;
-    if (TakeItem(config, buffer.Files(), data, relativePath) != Item::Directory) continue;
-    const std::string name = data.cFileName;  // `data` is reused below
-    const std::string childPath = directoryPath + name + "\\";
-    if (IsLink(data) && LinkLeadsBack(childPath, directoryPath, relativePrefix)) {
+  ReserveFiles(node->record, items);
+  for (const ListedItem& item : items) {
+    const std::string relativePath = relativePrefix + item.name;
+    if (MatchesListEntry(relativePath.c_str(), config.ignoreList)) continue;
+    if (!item.nameExact) {
+      ReportUnrepresentableName(config, directoryPath, item, true);  // it would be copied
+      continue;
+    }
+    if (!IsDirectory(item)) {
+      node->record.entries.push_back(MakeFileEntry(item));
+      continue;
+    }
+    const std::string childPath = directoryPath + item.name + "\\";
+    if (IsLink(item) && LinkLeadsBack(childPath, directoryPath, relativePrefix)) {
       // Unlistable, as far as the run is concerned: left out of both sides.
       ReportUnlistable(config, kLinkLoop, childPath);
       config.ignoreList.push_back(relativePath);
       continue;
     }
-    DirNode* child = AppendChild(node, CreateNode(data.cFileName));
-    if (!ScanSourceAt(config, child, childPath, relativePath + "\\", levels, depth + 1)) {
+    DirNode* child = AppendChild(node, CreateNode(item.name));
+    if (!ScanSourceAt(walk, child, childPath, relativePath + "\\", depth + 1)) {
       RemoveChild(node, child);
       config.ignoreList.push_back(relativePath);
     }
-  } while (FindNextFileA(find.Get(), &data));
-  buffer.MoveInto(node->record);
+  }
   return true;
 }
 
-void ScanTargetAt(SyncConfig& config, DirNode* node, const std::string& directoryPath,
-                  const std::string& relativePrefix, std::vector<std::vector<FileEntry>>& levels,
-                  std::size_t depth) {
-  if (config.StopRequested()) return;
-  WIN32_FIND_DATAA data;
-  DWORD error = ERROR_SUCCESS;
-  win32::ScopedFind find = OpenListing(directoryPath, data, error);
-  if (!find.Valid()) return;
+// False when the directory's listing began and was cut short: the caller
+// leaves the directory out of both sides.
+bool ScanTargetAt(Walk& walk, DirNode* node, const std::string& directoryPath,
+                  const std::string& relativePrefix, std::size_t depth) {
+  SyncConfig& config = walk.config;
+  if (config.StopRequested()) return true;
+  std::vector<ListedItem>& items = LevelAt(walk.levels, depth);
+  const ListingResult listing = walk.lister.List(directoryPath, items);
+  if (listing.end == ListingEnd::NotOpened) return true;  // absent: keeps DIR_MISSING
+  if (listing.end == ListingEnd::CutShort) {
+    ReportUnlistable(config, listing.error, directoryPath);
+    return false;
+  }
   node->record.ClearFlags(DIR_MISSING);
-  FileBuffer buffer(levels, depth);
-  do {
-    const std::string relativePath = relativePrefix + data.cFileName;
-    if (TakeItem(config, buffer.Files(), data, relativePath) != Item::Directory) continue;
-    DirNode* child = FindChild(node, data.cFileName);
-    if (child != nullptr && IsLink(data)) {
+  ReserveFiles(node->record, items);
+  for (const ListedItem& item : items) {
+    const std::string relativePath = relativePrefix + item.name;
+    if (MatchesListEntry(relativePath.c_str(), config.ignoreList)) continue;
+    if (!item.nameExact) {
+      // The source cannot hold the same name in a form the run can use, so
+      // the item is the target's alone: the run would act on it only to
+      // delete it.
+      const bool wouldDelete =
+          config.deleteUnneeded || IsStrictlySynchronised(relativePath.c_str(), config.strictList);
+      ReportUnrepresentableName(config, directoryPath, item, wouldDelete);
+      continue;
+    }
+    if (!IsDirectory(item)) {
+      node->record.entries.push_back(MakeFileEntry(item));
+      continue;
+    }
+    DirNode* child = FindChild(node, item.name);
+    if (child != nullptr && IsLink(item)) {
       // Copying into it or deleting in it would change what lies outside
       // the target: the directory is left out of the run on both sides.
-      ReportUnlistable(config, kLinkInTarget, directoryPath + data.cFileName + "\\");
+      ReportUnlistable(config, kLinkInTarget, directoryPath + item.name + "\\");
       config.ignoreList.push_back(relativePath);
     } else if (child != nullptr) {
-      const std::string name = data.cFileName;
-      ScanTargetAt(config, child, directoryPath + name + "\\", relativePath + "\\", levels, depth + 1);
+      const std::string childPath = directoryPath + item.name + "\\";
+      if (!ScanTargetAt(walk, child, childPath, relativePath + "\\", depth + 1)) {
+        config.ignoreList.push_back(relativePath);
+      }
     } else if (config.deleteUnneeded ||
                IsStrictlySynchronised(relativePath.c_str(), config.strictList)) {
       // Only in the target and to be removed: kept as one childless node,
       // never entered.
-      AppendChild(node, CreateNode(data.cFileName))->record.SetFlags(DIR_EXTRA);
+      AppendChild(node, CreateNode(item.name))->record.SetFlags(DIR_EXTRA);
     }
-  } while (FindNextFileA(find.Get(), &data));
-  buffer.MoveInto(node->record);
+  }
+  return true;
 }
 
 }  // namespace
 
 bool ScanSource(SyncConfig& config, DirNode* node, const std::string& directoryPath,
-                const std::string& relativePrefix) {
-  std::vector<std::vector<FileEntry>> levels;
-  return ScanSourceAt(config, node, directoryPath, relativePrefix, levels, 0);
+                const std::string& relativePrefix, DirectoryLister& lister) {
+  Walk walk{config, lister, {}};
+  return ScanSourceAt(walk, node, directoryPath, relativePrefix, 0);
 }
 
-void ScanTarget(SyncConfig& config, DirNode* node, const std::string& directoryPath,
-                const std::string& relativePrefix) {
-  std::vector<std::vector<FileEntry>> levels;
-  ScanTargetAt(config, node, directoryPath, relativePrefix, levels, 0);
+bool ScanTarget(SyncConfig& config, DirNode* node, const std::string& directoryPath,
+                const std::string& relativePrefix, DirectoryLister& lister) {
+  Walk walk{config, lister, {}};
+  return ScanTargetAt(walk, node, directoryPath, relativePrefix, 0);
 }

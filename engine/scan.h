@@ -3,6 +3,7 @@
 // platform's directory listing.
 #include <string>
 
+#include "engine/directory_listing.h"
 #include "engine/snapshot.h"
 
 class SyncConfig;
@@ -16,11 +17,13 @@ class SyncConfig;
 // ignore list), so that nothing in it is copied or deleted on the strength
 // of a picture that is not there. A linked subdirectory that leads back to
 // the directory being listed or one above it is treated the same way (error
-// 1921): following it would list the tree again at every level. Returns
-// false when `directoryPath` itself could not be listed; for the root that
-// means the source cannot be read.
+// 1921): following it would list the tree again at every level. A listing
+// cut short by an error counts as one that could not be read. An item whose
+// name the code page cannot hold is logged, counted and left out. Returns
+// false when `directoryPath` itself could not be read whole; for the root
+// that means the source cannot be read.
 bool ScanSource(SyncConfig& config, DirNode* node, const std::string& directoryPath,
-                const std::string& relativePrefix);
+                const std::string& relativePrefix, DirectoryLister& lister = SystemLister());
 
 // Lists the target along the skeleton cloned from the source: clears
 // DIR_MISSING on each directory it can list, collects the files, and adds
@@ -30,6 +33,11 @@ bool ScanSource(SyncConfig& config, DirNode* node, const std::string& directoryP
 // that the source also has is never entered: it is an error (4395) and is
 // left out of both snapshots, so that nothing outside the target is copied
 // over or deleted. A target-only link is a DIR_EXTRA node like any other,
-// which the deletion removes as a link.
-void ScanTarget(SyncConfig& config, DirNode* node, const std::string& directoryPath,
-                const std::string& relativePrefix);
+// which the deletion removes as a link. A listing that began and was cut
+// short is an error, and the directory is left out of both snapshots: no
+// file may be deleted because a partial listing lacked it. An item whose
+// name the code page cannot hold is logged and left out, and counted when
+// the run would have deleted it. Returns false when the listing of
+// `directoryPath` itself was cut short; for the root the run must stop.
+bool ScanTarget(SyncConfig& config, DirNode* node, const std::string& directoryPath,
+                const std::string& relativePrefix, DirectoryLister& lister = SystemLister());

@@ -25,10 +25,12 @@ struct FileEntry {
   FileTime lastWriteTime;
   char name[kFileNameSize] = {};  // the long name, no path
   bool isNew = false;             // the target has no file of that name
+  bool targetIsLink = false;      // the target's file of that name is a link
 };
 
 constexpr std::uint32_t kAttributeReadOnly = 0x1;
 constexpr std::uint32_t kAttributeDirectory = 0x10;
+constexpr std::uint32_t kAttributeReparsePoint = 0x400;  // a link
 
 // Directory flags.
 constexpr std::uint32_t DIR_EXTRA = 1;    // only in the target: remove it whole

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <ostream>
 #include <string>
 
@@ -10,6 +11,8 @@
 #include "engine/file_time.h"
 #include "fileops/delete_tree.h"
 #include "fileops/long_path_copy.h"
+#include "fileops/own_files.h"
+#include "fileops/replace_file.h"
 #include "log/logs.h"
 #include "ui/progress_text.h"
 
@@ -17,16 +20,15 @@ namespace {
 
 void CountError(SyncConfig& config) { ++config.errorCount; }
 
+bool IsLink(DWORD attributes) { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+
 void DeleteTargetFile(SyncConfig& config, const std::string& path, const FileEntry& entry) {
-  if (entry.attributes & FILE_ATTRIBUTE_READONLY) {
-    SetFileAttributesA(path.c_str(), entry.attributes & ~FILE_ATTRIBUTE_READONLY);
-  }
+  if (IsOwnFile(config.ownFiles, path)) return;
   StatsLog() << "Удаление файла \"" << path << "\"" << std::endl;
-  if (!DeleteFileA(path.c_str())) {
-    const DWORD error = GetLastError();
-    ErrorLog() << "Ошибка " << error << " удаления файла \"" << path << "\"" << std::endl;
-    CountError(config);
-  }
+  std::uint32_t error = 0;
+  if (RemoveTargetFile(path.c_str(), entry.attributes, error)) return;
+  ErrorLog() << "Ошибка " << error << " удаления файла \"" << path << "\"" << std::endl;
+  CountError(config);
 }
 
 void RemoveTargetOnlyItems(SyncConfig& config, const DirRecord& record) {
@@ -34,7 +36,7 @@ void RemoveTargetOnlyItems(SyncConfig& config, const DirRecord& record) {
   if (record.HasFlags(DIR_EXTRA)) {
     if (config.StopRequested()) return;
     StatsLog() << "Удаление каталога \"" << directory << "\"" << std::endl;
-    DeleteTree(directory.c_str());
+    DeleteTree(config, directory);
     return;
   }
   for (const FileEntry& entry : record.entries) {
@@ -59,10 +61,23 @@ bool FitsPathBuffer(SyncConfig& config, const std::string& source, const std::st
   return false;
 }
 
+// A file the target lacks is copied to its place, failing rather than
+// writing into anything that has appeared there since the listing; an
+// existing one is replaced by a copy made beside it, never written through.
+bool CopyIntoTarget(const SyncConfig& config, const std::string& source, const std::string& target,
+                    bool targetExists, bool targetIsLink) {
+  std::uint32_t error = 0;
+  if (!targetExists) {
+    if (CopyFileLongPath(config, source.c_str(), target.c_str(), true)) return true;
+    if (GetLastError() != ERROR_FILE_EXISTS || config.Stopped()) return false;
+  }
+  return ReplaceWithCopy(config, source.c_str(), target.c_str(), targetIsLink, error);
+}
+
 // Copies and logs; clears the read-only bit the copy carried over when asked.
 void CopyAndLog(SyncConfig& config, const std::string& source, const std::string& target,
-                DWORD sourceAttributes) {
-  if (!CopyFileLongPath(config, source.c_str(), target.c_str())) {
+                DWORD sourceAttributes, bool targetExists, bool targetIsLink) {
+  if (!CopyIntoTarget(config, source, target, targetExists, targetIsLink)) {
     if (config.Stopped()) return;  // cancelled by the user: nothing more is written
     ErrorLog() << "Ошибка копирования файла \"" << source << "\" в \"" << target << "\"" << std::endl;
     CountError(config);
@@ -92,10 +107,10 @@ void CreateAndCopy(SyncConfig& config, const DirRecord& record) {
     const std::string target = targetDirectory + entry.name;
     if (config.StopRequested()) return;
     if (!FitsPathBuffer(config, source, target)) continue;
-    if (!entry.isNew) SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (IsOwnFile(config.ownFiles, target)) continue;
     const std::string progress = std::string("Копирование ...\\") + entry.name;
     SendProgressText(config.progressWindowHandle, progress.c_str());
-    CopyAndLog(config, source, target, entry.attributes);
+    CopyAndLog(config, source, target, entry.attributes, !entry.isNew, entry.targetIsLink);
   }
 }
 
@@ -120,6 +135,7 @@ void CopyPairs(SyncConfig& config) {
     const std::string source = std::string(config.sourceDir) + pair.sourceName;
     const std::string target = std::string(config.targetDir) + pair.targetName;
     if (!FitsPathBuffer(config, source, target)) continue;
+    if (IsOwnFile(config.ownFiles, target)) continue;
     WIN32_FILE_ATTRIBUTE_DATA sourceData;
     if (!GetFileAttributesExA(source.c_str(), GetFileExInfoStandard, &sourceData)) {
       const DWORD error = GetLastError();
@@ -128,14 +144,13 @@ void CopyPairs(SyncConfig& config) {
       continue;
     }
     WIN32_FILE_ATTRIBUTE_DATA targetData;
-    if (GetFileAttributesExA(target.c_str(), GetFileExInfoStandard, &targetData)) {
-      if (SameWriteTime(ToFileTime(sourceData.ftLastWriteTime), ToFileTime(targetData.ftLastWriteTime))) {
-        continue;
-      }
-      if (targetData.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
-        SetFileAttributesA(target.c_str(), targetData.dwFileAttributes & ~FILE_ATTRIBUTE_READONLY);
-      }
+    const bool targetExists = GetFileAttributesExA(target.c_str(), GetFileExInfoStandard, &targetData) != FALSE;
+    const bool targetIsLink = targetExists && IsLink(targetData.dwFileAttributes);
+    if (targetExists && !targetIsLink &&
+        SameWriteTime(ToFileTime(sourceData.ftLastWriteTime), ToFileTime(targetData.ftLastWriteTime))) {
+      continue;
     }
-    CopyAndLog(config, source, target, sourceData.dwFileAttributes);
+    // A read-only target is replaced like any other (see ReplaceWithCopy).
+    CopyAndLog(config, source, target, sourceData.dwFileAttributes, targetExists, targetIsLink);
   }
 }

@@ -2,67 +2,105 @@
 
 #include <windows.h>
 
-#include <cstring>
-#include <string>
+#include <ostream>
+#include <vector>
 
-#include "win32/handles.h"
+#include "config/sync_config.h"
+#include "fileops/own_files.h"
+#include "fileops/replace_file.h"
+#include "log/logs.h"
 
 namespace {
 
-void DeleteFileClearingReadOnly(const std::string& path, DWORD attributes) {
-  if (attributes & FILE_ATTRIBUTE_READONLY) {
-    SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-  }
-  DeleteFileA(path.c_str());
+bool IsGone(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
+void ReportFailure(SyncConfig& config, DWORD error, const char* what, const std::string& path) {
+  ++config.errorCount;
+  ErrorLog() << "Ошибка " << error << " удаления " << what << " \"" << path << "\"" << std::endl;
 }
 
-void DeleteDirectoryTree(const std::string& path) {
-  WIN32_FIND_DATAA data;
-  win32::ScopedFind find(FindFirstFileA((path + "\\*.*").c_str(), &data));
-  if (find.Valid()) {
-    do {
-      if (std::strcmp(data.cFileName, ".") == 0 || std::strcmp(data.cFileName, "..") == 0) continue;
-      const std::string item = path + "\\" + data.cFileName;
-      const DWORD attributes = data.dwFileAttributes;
-      if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-        // A link: removed itself, never followed.
-        if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-          RemoveDirectoryA(item.c_str());
-        } else {
-          DeleteFileA(item.c_str());
-        }
-      } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-        DeleteDirectoryTree(item);
-      } else {
-        DeleteFileClearingReadOnly(item, attributes);
-      }
-    } while (FindNextFileA(find.Get(), &data));
+class TreeRemover {
+ public:
+  TreeRemover(SyncConfig& config, DirectoryLister& lister) : config_(config), lister_(lister) {}
+
+  // Removes one item of the tree; true when it is gone.
+  bool RemoveItem(const std::string& path, DWORD attributes) {
+    if (IsOwnFile(config_.ownFiles, path)) return false;
+    const bool directory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (!directory) return RemoveFile(path, attributes);
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return RemoveDirectoryLink(path);
+    return RemoveDirectoryTree(path);
   }
-  find.Reset();
-  RemoveDirectoryA(path.c_str());
-}
+
+ private:
+  bool RemoveFile(const std::string& path, DWORD attributes) {
+    std::uint32_t error = 0;
+    if (RemoveTargetFile(path.c_str(), attributes, error)) return true;
+    if (IsGone(error)) return true;
+    ReportFailure(config_, error, "файла", path);
+    return false;
+  }
+
+  // Removed as a link, never entered. (Windows removes the link; Wine has
+  // no call that does, and removes the directory it points to only when
+  // that is empty.)
+  bool RemoveDirectoryLink(const std::string& path) {
+    if (RemoveDirectoryA(path.c_str())) return true;
+    const DWORD error = GetLastError();
+    if (IsGone(error)) return true;
+    ReportFailure(config_, error, "каталога", path);
+    return false;
+  }
+
+  bool RemoveDirectoryTree(const std::string& path) {
+    if (config_.StopRequested()) return false;
+    std::vector<ListedItem> items;
+    const ListingResult listing = lister_.List(path + "\\", items);
+    if (listing.end == ListingEnd::NotOpened && IsGone(listing.error)) return true;
+    if (listing.end != ListingEnd::Complete) {
+      // What the listing did not show would stop the directory's removal
+      // anyway; nothing more of it is touched.
+      ReportFailure(config_, listing.error, "каталога", path);
+      return false;
+    }
+    bool keptSomething = false;
+    for (const ListedItem& item : items) {
+      if (config_.StopRequested()) return false;
+      if (!item.nameExact) {
+        ++config_.errorCount;
+        ErrorLog() << "Ошибка " << kNameNotRepresentable << " чтения имени \"" << path << "\\"
+                   << item.name << "\"" << std::endl;
+        keptSomething = true;
+        continue;
+      }
+      if (!RemoveItem(path + "\\" + item.name, item.attributes)) keptSomething = true;
+    }
+    // A directory that keeps something cannot go; its failure says nothing new.
+    if (keptSomething) return false;
+    if (RemoveDirectoryA(path.c_str())) return true;
+    const DWORD error = GetLastError();
+    if (IsGone(error)) return true;
+    ReportFailure(config_, error, "каталога", path);
+    return false;
+  }
+
+  SyncConfig& config_;
+  DirectoryLister& lister_;
+};
 
 }  // namespace
 
-void DeleteTree(const char* path) {
+void DeleteTree(SyncConfig& config, const std::string& path, DirectoryLister& lister) {
   std::string item(path);
   // With a trailing backslash the attributes would be those of what a link
   // points to; the item itself is wanted.
   while (item.size() > 3 && item.back() == '\\') item.pop_back();
+  if (config.StopRequested()) return;
   const DWORD attributes = GetFileAttributesA(item.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-      RemoveDirectoryA(item.c_str());
-    } else {
-      DeleteFileA(item.c_str());
-    }
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = GetLastError();
+    if (!IsGone(error)) ReportFailure(config, error, "каталога", item);
     return;
   }
-  // An unreadable path is treated as a directory: the listing then fails
-  // and nothing happens.
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    DeleteDirectoryTree(item);
-  } else {
-    DeleteFileClearingReadOnly(item, attributes);
-  }
+  TreeRemover(config, lister).RemoveItem(item, attributes);
 }

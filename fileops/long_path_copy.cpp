@@ -19,9 +19,11 @@ std::wstring Widen(const std::string& text) {
   return wide;
 }
 
-// The wide extended-length form. A relative path (allowed for both
-// directories in the ini file) is resolved against the current directory
-// first: given the UNC prefix as it stands it could never be found.
+}  // namespace
+
+// A relative path (allowed for both directories in the ini file) is
+// resolved against the current directory first: given the UNC prefix as it
+// stands it could never be found.
 std::wstring ExtendedWidePath(const char* path) {
   std::string extended;
   if (MakeExtendedLengthPath(path, extended)) return Widen(extended);
@@ -36,6 +38,8 @@ std::wstring ExtendedWidePath(const char* path) {
   return L"\\\\?\\" + full;
 }
 
+namespace {
+
 // Called by the system between chunks of a copy: waits while the run is
 // paused and cancels the copy once it is stopped. (Wine 8 does not call it:
 // there a copy runs to its end and the run stops right after.)
@@ -47,14 +51,16 @@ DWORD CALLBACK CopyProgress(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_I
 
 }  // namespace
 
-bool CopyFileLongPath(const SyncConfig& config, const char* source, const char* target) {
+bool CopyFileLongPath(const SyncConfig& config, const char* source, const char* target,
+                      bool failIfExists) {
   BOOL* cancel = config.runControl != nullptr ? config.runControl->CopyCancelFlag() : nullptr;
   LPPROGRESS_ROUTINE progress = config.runControl != nullptr ? &CopyProgress : nullptr;
   void* data = const_cast<SyncConfig*>(&config);
+  const DWORD flags = failIfExists ? COPY_FILE_FAIL_IF_EXISTS : 0;
   if (!config.longPathCapable) {
-    return CopyFileExA(source, target, progress, data, cancel, 0) != FALSE;
+    return CopyFileExA(source, target, progress, data, cancel, flags) != FALSE;
   }
   const std::wstring wideSource = ExtendedWidePath(source);
   const std::wstring wideTarget = ExtendedWidePath(target);
-  return CopyFileExW(wideSource.c_str(), wideTarget.c_str(), progress, data, cancel, 0) == TRUE;
+  return CopyFileExW(wideSource.c_str(), wideTarget.c_str(), progress, data, cancel, flags) == TRUE;
 }

@@ -160,6 +160,14 @@ TEST_F(Worker, CommandVariantsAndTheirLogLines) {
 }
 
 TEST_F(Worker, EscapeAnsweredNoLetsTheRunFinish) {
+  // Enough files that the run is still going when Escape arrives on a busy
+  // machine, where starting the process that types it takes a while.
+  std::vector<std::string> many;
+  for (int d = 0; d < 10; ++d) {
+    many.push_back("d" + std::to_string(d) + "\\");
+    for (int f = 0; f < 100; ++f) many.push_back("d" + std::to_string(d) + "\\f" + std::to_string(f));
+  }
+  MakeTree(source, many);
   const VelkarinRun run =
       Run("", {{"Синхронизация файлов и каталогов", "no", /*pressEscapeFirst=*/true}});
   ASSERT_TRUE(run.boxes[0].shown) << "the abort question";

@@ -80,6 +80,19 @@ TEST(CompareFiles, NamesFoldingTogetherAreMatchedOnceEachInListingOrder) {
   EXPECT_TRUE(target.entries.empty());
 }
 
+TEST(CompareFiles, ALinkInTheTargetIsReplacedWhateverItsTime) {
+  DirRecord source(".");
+  DirRecord target(".");
+  source.entries = {File("a.dll", 5), File("b.dll", 5)};
+  target.entries = {File("a.dll", 5), File("b.dll", 5)};
+  target.entries[0].attributes = kAttributeReparsePoint;  // as Windows lists a link
+  CompareFiles(source, target);
+  ASSERT_EQ(Names(source.entries), Strings{"a.dll"});
+  EXPECT_TRUE(source.entries[0].targetIsLink);
+  EXPECT_FALSE(source.entries[0].isNew);
+  EXPECT_TRUE(target.entries.empty());
+}
+
 TEST(CompareTrees, MissingTargetDirectoryKeepsTheWholeSourceSubtree) {
   DirSnapshot source = CreateSnapshot();
   DirSnapshot target = CreateSnapshot();

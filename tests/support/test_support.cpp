@@ -36,26 +36,58 @@ TempDir::TempDir(const std::string& hint) {
 
 TempDir::~TempDir() { DeleteTree(path_); }
 
-void DeleteTree(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+namespace {
+
+// Wide throughout: a name that Windows-1251 cannot hold would come back
+// from the narrow listing as a look-alike ("..\x" for "..＼x") and lead
+// the removal somewhere else.
+void DeleteTreeWide(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return;
-  SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+  SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
   if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    DeleteFileA(path.c_str());
+    DeleteFileW(path.c_str());
     return;
   }
   if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &data);
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
     if (find != INVALID_HANDLE_VALUE) {
       do {
-        const std::string name = data.cFileName;
-        if (name != "." && name != "..") DeleteTree(path + "\\" + name);
-      } while (FindNextFileA(find, &data));
+        const std::wstring name = data.cFileName;
+        if (name != L"." && name != L"..") DeleteTreeWide(path + L"\\" + name);
+      } while (FindNextFileW(find, &data));
       FindClose(find);
     }
   }
-  RemoveDirectoryA(path.c_str());
+  RemoveDirectoryW(path.c_str());
+}
+
+}  // namespace
+
+void DeleteTree(const std::string& path) { DeleteTreeWide(Widen(path)); }
+
+std::wstring Widen(const std::string& text) {
+  std::wstring wide(text.size() + 1, L'\0');
+  const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(),
+                                         static_cast<int>(wide.size()));
+  wide.resize(length > 0 ? static_cast<std::size_t>(length) - 1 : 0);
+  return wide;
+}
+
+bool MakeWideItem(const std::wstring& path, const std::string* content) {
+  if (content == nullptr) return CreateDirectoryW(path.c_str(), nullptr) != FALSE;
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const BOOL ok = WriteFile(file, content->data(), static_cast<DWORD>(content->size()), &written, nullptr);
+  CloseHandle(file);
+  return ok && written == content->size();
+}
+
+bool WideItemExists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::optional<std::string> ReadFileBytes(const std::string& path) {
@@ -306,10 +338,14 @@ bool MakeSymbolicLink(const std::string& target, const std::string& link) {
   }
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
-  // Wine does not wait for a Unix child: the link is awaited instead.
+  // Wine does not wait for a Unix child: the link is awaited instead. Wine
+  // shows a link to a directory as a reparse point, a link to a file as the
+  // file itself.
   for (int i = 0; i < 250; ++i) {
     const DWORD attributes = GetFileAttributesA(link.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
+    const bool shown = attributes != INVALID_FILE_ATTRIBUTES &&
+                       ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !(attributes & FILE_ATTRIBUTE_DIRECTORY));
+    if (shown) return true;
     Sleep(20);
   }
   return false;

@@ -34,6 +34,13 @@ class TempDir {
 // Removes a file or a directory tree; directory links are removed as links.
 void DeleteTree(const std::string& path);
 
+// Windows-1251 text as a wide string.
+std::wstring Widen(const std::string& text);
+// Makes `path`, whose names may hold characters Windows-1251 cannot: a
+// directory when `content` is null, else a file holding it.
+bool MakeWideItem(const std::wstring& path, const std::string* content = nullptr);
+bool WideItemExists(const std::wstring& path);
+
 std::optional<std::string> ReadFileBytes(const std::string& path);
 // Text with LF line ends turned into CR LF, as an editor on Windows saves it.
 std::string WithCrLf(const std::string& text);

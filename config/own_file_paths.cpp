@@ -1,0 +1,30 @@
+#include "config/own_file_paths.h"
+
+#include <windows.h>
+
+#include "config/limits.h"
+
+namespace {
+
+// The full normal form, so that "a\..\velkarin.ini" and the path a run
+// builds for the same file compare equal.
+std::string FullPath(const char* path) {
+  char full[kPathSize];
+  const DWORD length = GetFullPathNameA(path, kPathSize, full, nullptr);
+  if (length == 0 || length >= kPathSize) return path;
+  return std::string(full, length);
+}
+
+}  // namespace
+
+std::vector<std::string> OwnFilePaths(const char* targetDir, const char* iniPath) {
+  std::vector<std::string> paths;
+  const std::string target = FullPath(targetDir);
+  paths.push_back(target + "velkarin.err");
+  paths.push_back(target + "velkarin.out");
+  paths.push_back(FullPath(iniPath));
+  char module[kPathSize];
+  const DWORD length = GetModuleFileNameA(nullptr, module, kPathSize);
+  if (length != 0 && length < kPathSize) paths.push_back(FullPath(module));
+  return paths;
+}
