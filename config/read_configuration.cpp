@@ -35,9 +35,21 @@ class IniFile {
     return work_.data();
   }
 
-  // Same, into one of the configuration's own 1024-byte fields.
-  void ValueInto(const char* key, const char* fallback, char (&field)[kPathSize]) {
-    GetPrivateProfileStringA(kMainSection, key, fallback, field, kPathSize, path_);
+  // Same, into one of the configuration's own 1024-byte fields. The value
+  // is read whole first: read straight into the field, a longer one would
+  // be cut without a word and name another program or other arguments.
+  // False, with one error line and `field` left empty, when it does not fit.
+  [[nodiscard]] bool ValueInto(const char* key, const char* fallback, char (&field)[kPathSize]) {
+    field[0] = '\0';
+    const char* value = Value(key, fallback);
+    const std::size_t length = std::strlen(value);
+    if (length > kPathSize - 1) {
+      ErrorLog() << "Ошибка, значение ключа \"" << key << "\" длиннее " << kPathSize - 1
+                 << " символов. Синхронизация невозможна." << std::endl;
+      return false;
+    }
+    std::memcpy(field, value, length + 1);
+    return true;
   }
 
   bool YesNo(const char* key, bool current) { return IsYes(Value(key, YesNoText(current))); }
@@ -114,10 +126,12 @@ bool SyncConfig::ReadConfiguration(const char* iniPath) {
 
   clearReadOnly = ini.YesNo("СниматьReadOnly", clearReadOnly);
   deleteUnneeded = ini.YesNo("УдалятьНенужныеФайлы", deleteUnneeded);
-  ini.ValueInto("Выполнить", kDefaultProgram, runCommand);
-  ini.ValueInto("КоманднаяСтрока", "", runArguments);
+  if (!ini.ValueInto("Выполнить", kDefaultProgram, runCommand) ||
+      !ini.ValueInto("КоманднаяСтрока", "", runArguments)) {
+    return false;
+  }
   askOnError = !IsNo(ini.Value("ВопросПриОшибке", YesNoText(askOnError)));
-  ini.ValueInto("ПроверятьЗапущеноЛиУже", kDefaultProgram, runningCheckName);
+  if (!ini.ValueInto("ПроверятьЗапущеноЛиУже", kDefaultProgram, runningCheckName)) return false;
 
   return ReadRuleLists(*this, iniPath, ini.WorkBuffer());
 }

@@ -279,6 +279,32 @@ TEST(ReadConfiguration, DirectoriesAreStoredInTheSystemsFullForm) {
   EXPECT_EQ(CurrentDir(), dir.Path());
 }
 
+TEST(ReadConfiguration, CommandTextsLongerThanTheirFieldsAreRefusedWhole) {
+  TempDir dir("long");
+  const std::string main =
+      "[Основные параметры]\nКаталогПриемник=" + (dir / "t") + "\nКаталогИсточник=" + dir.Path() + "\n";
+  const char* keys[] = {"Выполнить", "КоманднаяСтрока", "ПроверятьЗапущеноЛиУже"};
+  for (const char* key : keys) {
+    // 1023 characters fill the field exactly and are taken unchanged.
+    const std::string fits = "a\\" + std::string(1018, 'b') + ".ex";
+    ASSERT_EQ(fits.size(), 1023u);
+    Loaded loaded = Load(dir, main + key + "=" + fits + "\n");
+    EXPECT_TRUE(loaded.result) << key;
+    const std::string& field = std::string(key) == "Выполнить"         ? loaded.runCommand
+                               : std::string(key) == "КоманднаяСтрока" ? loaded.runArguments
+                                                                       : loaded.runningCheckName;
+    EXPECT_EQ(field, fits) << key;
+    EXPECT_EQ(loaded.errorLog.value_or(""), "") << key;
+
+    // One more would have been cut to another name: the file is refused.
+    loaded = Load(dir, main + key + "=" + fits + "e\n");
+    EXPECT_FALSE(loaded.result) << key;
+    EXPECT_EQ(loaded.errorLog.value_or("<none>"), std::string("Ошибка, значение ключа \"") + key +
+                                                      "\" длиннее 1023 символов. Синхронизация невозможна.\r\n")
+        << key;
+  }
+}
+
 TEST(ReadConfiguration, ListSectionsAreReadInFileOrder) {
   TempDir dir("lists");
   const std::string main = "[Основные параметры]\nКаталогПриемник=" + (dir / "t") +
