@@ -200,6 +200,18 @@ TEST_F(Worker, CommandVariantsAndTheirLogLines) {
   EXPECT_EQ(Started(), "<not started>");
 }
 
+TEST_F(Worker, CommandLongerThanItsFieldStopsEverything) {
+  const std::string command = "kadu.exe" + std::string(1016, 'x');
+  ASSERT_EQ(command.size(), 1024u);
+  const VelkarinRun run = Run("Выполнить=" + command + "\n", {ProgramBox()});
+  ASSERT_TRUE(run.boxes[0].shown);
+  EXPECT_EQ(run.boxes[0].text, "Ошибка в файле инициализации");
+  EXPECT_EQ(Log("velkarin.err"),
+            "Ошибка, значение ключа \"Выполнить\" длиннее 1023 символов. Синхронизация невозможна.\r\n");
+  EXPECT_FALSE(Synchronised());
+  EXPECT_EQ(Started(), "<not started>");
+}
+
 TEST_F(Worker, EscapeAnsweredNoLetsTheRunFinish) {
   const VelkarinRun run =
       Run("", {{"Синхронизация файлов и каталогов", "no", /*pressEscapeFirst=*/true}});
