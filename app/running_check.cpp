@@ -4,6 +4,7 @@
 #include <tlhelp32.h>
 
 #include "app/launch_paths.h"
+#include "config/full_path.h"
 #include "config/sync_config.h"
 #include "win32/handles.h"
 
@@ -21,9 +22,16 @@ bool ProcessRunsFrom(DWORD processId, const std::string& path) {
 
 }  // namespace
 
+std::string CheckedExecutablePath(const SyncConfig& config) {
+  const std::string resolved = ResolveCheckPath(config.runningCheckName, config.targetDir);
+  std::string full;
+  // Failing that, the text as resolved: it is still what the user wrote.
+  return MakeFullPath(resolved.c_str(), full) ? full : resolved;
+}
+
 bool IsApplicationRunning(const SyncConfig& config) {
   if (config.runningCheckName[0] == '\0') return false;
-  const std::string path = ResolveCheckPath(config.runningCheckName, config.targetDir);
+  const std::string path = CheckedExecutablePath(config);
   win32::ScopedFile processes(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   if (!processes.Valid()) return false;
   PROCESSENTRY32 process{};

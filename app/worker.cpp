@@ -4,7 +4,6 @@
 #include <string>
 
 #include "app/error_report.h"
-#include "app/launch_paths.h"
 #include "app/run_command.h"
 #include "app/running_check.h"
 #include "config/sync_config.h"
@@ -27,7 +26,7 @@ void Tell(HWND window, const char* text) {
 
 void DecideAfterRun(HWND window, SyncConfig& config) {
   const std::string quotedPath =
-      "\"" + ResolveCheckPath(config.runningCheckName, config.targetDir) + "\"?";
+      "\"" + CheckedExecutablePath(config) + "\"?";
   if (IsApplicationRunning(config)) {
     ErrorLog() << "Ошибка: приложение уже запущено, синхронизация невозможна" << std::endl;
     if (AskYes(window, "Приложение уже запущено, синхронизация невозможна!\nПопытаться выполнить\n" +

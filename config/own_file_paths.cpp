@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "config/full_path.h"
 #include "config/limits.h"
 
 namespace {
@@ -9,10 +10,8 @@ namespace {
 // The full normal form, so that "a\..\velkarin.ini" and the path a run
 // builds for the same file compare equal.
 std::string FullPath(const char* path) {
-  char full[kPathSize];
-  const DWORD length = GetFullPathNameA(path, kPathSize, full, nullptr);
-  if (length == 0 || length >= kPathSize) return path;
-  return std::string(full, length);
+  std::string full;
+  return MakeFullPath(path, full) ? full : std::string(path);
 }
 
 }  // namespace

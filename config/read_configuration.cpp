@@ -5,10 +5,12 @@
 
 #include <cstring>
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "win32/message_box.h"
 #include "config/directory_path.h"
+#include "config/full_path.h"
 #include "config/rule_lists.h"
 #include "config/sync_config.h"
 #include "config/yes_no.h"
@@ -33,9 +35,21 @@ class IniFile {
     return work_.data();
   }
 
-  // Same, into one of the configuration's own 1024-byte fields.
-  void ValueInto(const char* key, const char* fallback, char (&field)[kPathSize]) {
-    GetPrivateProfileStringA(kMainSection, key, fallback, field, kPathSize, path_);
+  // Same, into one of the configuration's own 1024-byte fields. The value
+  // is read whole first: read straight into the field, a longer one would
+  // be cut without a word and name another program or other arguments.
+  // False, with one error line and `field` left empty, when it does not fit.
+  [[nodiscard]] bool ValueInto(const char* key, const char* fallback, char (&field)[kPathSize]) {
+    field[0] = '\0';
+    const char* value = Value(key, fallback);
+    const std::size_t length = std::strlen(value);
+    if (length > kPathSize - 1) {
+      ErrorLog() << "Ошибка, значение ключа \"" << key << "\" длиннее " << kPathSize - 1
+                 << " символов. Синхронизация невозможна." << std::endl;
+      return false;
+    }
+    std::memcpy(field, value, length + 1);
+    return true;
   }
 
   bool YesNo(const char* key, bool current) { return IsYes(Value(key, YesNoText(current))); }
@@ -54,17 +68,30 @@ void RefuseTarget() {
                  MB_OK | MB_ICONWARNING);
 }
 
-// The target with environment variables expanded, with one trailing
-// backslash; false, leaving `field` empty, for an empty value, an expansion
-// that does not fit 1024 bytes or a result too long for the field.
+// A directory in the system's full form with one trailing backslash;
+// false, leaving `field` empty, when it has none or it is too long for the
+// field. Normalised before anything uses it: "%HOMEDRIVE%%HOMEPATH%\x" with
+// HOMEPATH "\" is "H:\\x", and neither that, nor "..", nor a relative
+// directory survives the "\\?\" prefix of the long-path copy or matches a
+// process path in the running check.
+bool StoreFullDirectory(const char* path, char (&field)[kPathSize]) {
+  field[0] = '\0';
+  std::string full;
+  if (!MakeFullPath(path, full)) return false;
+  NormaliseDirectoryPath(field, full.c_str());
+  return field[0] != '\0';
+}
+
+// The target with environment variables expanded, in full form; false,
+// leaving `field` empty, for an empty value, an expansion that does not fit
+// 1024 bytes or a result too long for the field.
 bool StoreTargetDir(const char* value, char (&field)[kPathSize]) {
   field[0] = '\0';
   if (value[0] == '\0') return false;
   char expanded[kPathSize];
   const DWORD size = ExpandEnvironmentStringsA(value, expanded, kPathSize);
   if (size == 0 || size > kPathSize) return false;
-  NormaliseDirectoryPath(field, expanded);
-  return field[0] != '\0';
+  return StoreFullDirectory(expanded, field);
 }
 
 // Empty or too long for the field: both leave the source unusable.
@@ -88,9 +115,8 @@ bool SyncConfig::ReadConfiguration(const char* iniPath) {
   char currentDir[kPathSize] = "";
   const DWORD currentSize = GetCurrentDirectoryA(kPathSize, currentDir);
   if (currentSize == 0 || currentSize >= kPathSize) currentDir[0] = '\0';
-  // The source is not expanded: it is used as written.
-  NormaliseDirectoryPath(sourceDir, ini.Value("КаталогИсточник", currentDir));
-  if (sourceDir[0] == '\0') {
+  // The source is not expanded, only made full.
+  if (!StoreFullDirectory(ini.Value("КаталогИсточник", currentDir), sourceDir)) {
     RefuseSource();
     return false;
   }
@@ -100,10 +126,12 @@ bool SyncConfig::ReadConfiguration(const char* iniPath) {
 
   clearReadOnly = ini.YesNo("СниматьReadOnly", clearReadOnly);
   deleteUnneeded = ini.YesNo("УдалятьНенужныеФайлы", deleteUnneeded);
-  ini.ValueInto("Выполнить", kDefaultProgram, runCommand);
-  ini.ValueInto("КоманднаяСтрока", "", runArguments);
+  if (!ini.ValueInto("Выполнить", kDefaultProgram, runCommand) ||
+      !ini.ValueInto("КоманднаяСтрока", "", runArguments)) {
+    return false;
+  }
   askOnError = !IsNo(ini.Value("ВопросПриОшибке", YesNoText(askOnError)));
-  ini.ValueInto("ПроверятьЗапущеноЛиУже", kDefaultProgram, runningCheckName);
+  if (!ini.ValueInto("ПроверятьЗапущеноЛиУже", kDefaultProgram, runningCheckName)) return false;
 
   return ReadRuleLists(*this, iniPath, ini.WorkBuffer());
 }

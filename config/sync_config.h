@@ -35,8 +35,8 @@ class SyncConfig {
   char runArguments[kPathSize] = {};      // КоманднаяСтрока, as written
   char runningCheckName[kPathSize] = {};  // ПроверятьЗапущеноЛиУже, as written
   bool updateListInForce = false;  // [Обновлять] holds at least one entry
-  char sourceDir[kPathSize] = {};  // КаталогИсточник, ends with "\"
-  char targetDir[kPathSize] = {};  // КаталогПриемник expanded, ends with "\"
+  char sourceDir[kPathSize] = {};  // КаталогИсточник in full form, ends with "\"
+  char targetDir[kPathSize] = {};  // КаталогПриемник expanded, in full form, ends with "\"
   DirSnapshot sourceSnapshot;      // the run's pictures of both trees
   DirSnapshot targetSnapshot;
   std::vector<DirRecord> sourceWorkList;  // directories to create, files to copy

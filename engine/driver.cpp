@@ -4,8 +4,11 @@
 
 #include <ostream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/command_line.h"
+#include "config/stays_inside_root.h"
 #include "config/sync_config.h"
 #include "engine/registry.h"
 #include "engine/scan.h"
@@ -57,14 +60,41 @@ void RemoveFromBoth(SyncConfig& config, const std::string& path) {
   RemovePath(config.targetSnapshot.get(), path.c_str());
 }
 
+// A relative name from a list section that, joined to the target, would
+// name the target itself or something beside it: logged, counted, and
+// nothing is done for it.
+bool RefusedAsOutsideTarget(SyncConfig& config, const std::string& name, const char* section) {
+  if (StaysInsideRoot(name)) return false;
+  ++config.errorCount;
+  ErrorLog() << "Ошибка: путь \"" << name << "\" в секции [" << section
+             << "] ведет за пределы каталога приемника" << std::endl;
+  return true;
+}
+
 void CutEntries(SyncConfig& config) {
   for (const std::string& entry : config.cutList) {
     if (config.StopRequested()) return;
+    const bool full = IsDrivePath(entry.c_str());
+    // "..", "." or "\" would have the whole target, or what lies beside
+    // it, deleted.
+    if (!full && RefusedAsOutsideTarget(config, entry, "Вырезать")) continue;
     RemoveFromBoth(config, entry);
-    const std::string path = IsDrivePath(entry.c_str()) ? entry : config.targetDir + entry;
+    const std::string path = full ? entry : config.targetDir + entry;
     DeleteTree(config, path);
   }
   config.cutList.clear();
+}
+
+// A pair whose target name leads outside the target is dropped before it
+// touches the registry or the copy: neither of its files is treated
+// differently from any other.
+void DropPairsLeavingTarget(SyncConfig& config) {
+  std::vector<CheckPair> kept;
+  kept.reserve(config.checkPairs.size());
+  for (CheckPair& pair : config.checkPairs) {
+    if (!RefusedAsOutsideTarget(config, pair.targetName, "Проверить пары")) kept.push_back(std::move(pair));
+  }
+  config.checkPairs = std::move(kept);
 }
 
 }  // namespace
@@ -114,6 +144,7 @@ bool RunSynchronisation(SyncConfig& config, DirectoryLister& lister) {
   CutEntries(config);
 
   Phase("удаление проверяемых пар из реестра синхронизации");
+  DropPairsLeavingTarget(config);
   for (const CheckPair& pair : config.checkPairs) RemoveCheckPair(source, target, pair);
 
   SendProgressText(window, "Cканирование каталогов");

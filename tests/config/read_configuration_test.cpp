@@ -169,6 +169,7 @@ TEST(ReadConfiguration, YesNoSwitchesFollowTheRussianWordsOnly) {
 
 TEST(ReadConfiguration, TargetIsExpandedAndSourceIsNot) {
   TempDir dir("env");
+  ScopedCurrentDir cwd(dir.Path());
   ScopedEnv env("VELKARIN_TEST_DIR", dir.Path());
   const Loaded loaded = Load(dir,
                              "[Основные параметры]\n"
@@ -180,7 +181,8 @@ TEST(ReadConfiguration, TargetIsExpandedAndSourceIsNot) {
   ASSERT_TRUE(loaded.result);
   EXPECT_EQ(loaded.targetDir, dir.Path() + "\\x\\");
   EXPECT_TRUE(IsDirectory(dir / "x"));
-  EXPECT_EQ(loaded.sourceDir, "%VELKARIN_TEST_DIR%\\");
+  EXPECT_EQ(loaded.sourceDir, dir.Path() + "\\%VELKARIN_TEST_DIR%\\")
+      << "unexpanded, and so a name relative to the current directory";
   EXPECT_EQ(loaded.runCommand, "Bin\\Каду.exe") << "the profile reader trims blanks";
   EXPECT_EQ(loaded.runArguments, "-a -b") << "and one pair of quotes";
   EXPECT_EQ(loaded.runningCheckName, "");
@@ -245,16 +247,62 @@ TEST(ReadConfiguration, TargetThatCannotBeCreatedThrowsBeforeAnyLog) {
   EXPECT_FALSE(Exists(dir / "file\\sub"));
 }
 
-TEST(ReadConfiguration, RelativeTargetIsTakenAgainstTheCurrentDirectory) {
-  TempDir dir("rel");
+TEST(ReadConfiguration, DirectoriesAreStoredInTheSystemsFullForm) {
+  TempDir dir("full");
   ScopedCurrentDir cwd(dir.Path());
-  const Loaded loaded =
-      Load(dir, "[Основные параметры]\nКаталогПриемник=rel\\Приемник\nКаталогИсточник=.\n");
-  ASSERT_TRUE(loaded.result);
-  EXPECT_EQ(loaded.targetDir, "rel\\Приемник\\");
-  EXPECT_EQ(loaded.sourceDir, ".\\");
+  // "%HOMEDRIVE%%HOMEPATH%\x" with HOMEPATH "\" gives a doubled backslash.
+  ScopedEnv drive("VELKARIN_DRIVE", dir.Path().substr(0, 2));
+  ScopedEnv home("VELKARIN_HOME", "\\");
+  const std::string belowDrive = dir.Path().substr(3);
+  struct Case {
+    std::string target, source;  // as written
+    std::string targetDir, sourceDir;
+  };
+  const Case cases[] = {
+      {"rel\\Приемник", ".", dir / "rel\\Приемник\\", dir.Path() + "\\"},
+      {dir / "x\\..\\Приемник", dir / "Источник\\.\\..\\Источник", dir / "Приемник\\",
+       dir / "Источник\\"},
+      {"%VELKARIN_DRIVE%%VELKARIN_HOME%\\" + belowDrive + "\\\\Приемник\\\\", dir.Path() + "/Источник",
+       dir / "Приемник\\", dir / "Источник\\"},
+      // Already full and normal: byte for byte as written.
+      {dir / "Приемник", dir / "Источник\\", dir / "Приемник\\", dir / "Источник\\"},
+  };
+  for (const Case& c : cases) {
+    const Loaded loaded =
+        Load(dir, "[Основные параметры]\nКаталогПриемник=" + c.target + "\nКаталогИсточник=" + c.source + "\n");
+    ASSERT_TRUE(loaded.result) << c.target;
+    EXPECT_EQ(loaded.targetDir, c.targetDir) << c.target;
+    EXPECT_EQ(loaded.sourceDir, c.sourceDir) << c.source;
+  }
   EXPECT_TRUE(IsDirectory(dir / "rel\\Приемник"));
+  EXPECT_FALSE(Exists(dir / "x")) << "the target was created in its full form only";
   EXPECT_EQ(CurrentDir(), dir.Path());
+}
+
+TEST(ReadConfiguration, CommandTextsLongerThanTheirFieldsAreRefusedWhole) {
+  TempDir dir("long");
+  const std::string main =
+      "[Основные параметры]\nКаталогПриемник=" + (dir / "t") + "\nКаталогИсточник=" + dir.Path() + "\n";
+  const char* keys[] = {"Выполнить", "КоманднаяСтрока", "ПроверятьЗапущеноЛиУже"};
+  for (const char* key : keys) {
+    // 1023 characters fill the field exactly and are taken unchanged.
+    const std::string fits = "a\\" + std::string(1018, 'b') + ".ex";
+    ASSERT_EQ(fits.size(), 1023u);
+    Loaded loaded = Load(dir, main + key + "=" + fits + "\n");
+    EXPECT_TRUE(loaded.result) << key;
+    const std::string& field = std::string(key) == "Выполнить"         ? loaded.runCommand
+                               : std::string(key) == "КоманднаяСтрока" ? loaded.runArguments
+                                                                       : loaded.runningCheckName;
+    EXPECT_EQ(field, fits) << key;
+    EXPECT_EQ(loaded.errorLog.value_or(""), "") << key;
+
+    // One more would have been cut to another name: the file is refused.
+    loaded = Load(dir, main + key + "=" + fits + "e\n");
+    EXPECT_FALSE(loaded.result) << key;
+    EXPECT_EQ(loaded.errorLog.value_or("<none>"), std::string("Ошибка, значение ключа \"") + key +
+                                                      "\" длиннее 1023 символов. Синхронизация невозможна.\r\n")
+        << key;
+  }
 }
 
 TEST(ReadConfiguration, ListSectionsAreReadInFileOrder) {

@@ -210,3 +210,31 @@ TEST_F(Faults, FileWhereADirectoryMustBeCreated) {
   Run("УдалятьНенужныеФайлы=да\n");
   EXPECT_EQ(TargetTree(), ReadTree(source));
 }
+
+TEST_F(Faults, ListEntriesLeadingOutOfTheTargetAreRefused) {
+  MakeTree(source, {"a.txt", "b.txt"});
+  MakeTree(target, {"old.txt", "sub\\", "sub\\x.txt"});
+  const std::string victim = dir / "victim";
+  MakeTree(victim, {"v.txt"});
+  WriteFileBytes(dir / "beside.txt", "beside");
+
+  // Each hostile entry, joined to the target, names the target itself, its
+  // parent or a neighbour; the ordinary entry and pair beside them still work.
+  Run("",
+      "[Вырезать]\n..\n.\n\\\na\\..\\..\\victim\n...\nold.txt\n"
+      "[Проверить пары]\n..\\beside.txt=a.txt\nb.copy=b.txt\n",
+      "", true);
+  const auto refused = [](const std::string& path, const char* section) {
+    return "Ошибка: путь \"" + path + "\" в секции [" + section +
+           "] ведет за пределы каталога приемника\r\n";
+  };
+  // One line each, in the order the entries stand in the file.
+  EXPECT_EQ(Log("velkarin.err"), refused("..", "Вырезать") + refused(".", "Вырезать") +
+                                     refused("\\", "Вырезать") + refused("a\\..\\..\\victim", "Вырезать") +
+                                     refused("...", "Вырезать") + refused("..\\beside.txt", "Проверить пары"));
+  EXPECT_EQ(ReadFileBytes(dir / "beside.txt"), "beside");
+  EXPECT_EQ(ReadTree(victim), (Tree{{"v.txt", "v.txt"}}));
+  EXPECT_EQ(ReadTree(source), (Tree{{"a.txt", "a.txt"}, {"b.txt", "b.txt"}}));
+  EXPECT_EQ(TargetTree(), (Tree{{"a.txt", "a.txt"}, {"b.copy", "b.txt"}, {"sub\\", ""}, {"sub\\x.txt", "sub\\x.txt"}}))
+      << "old.txt is cut as listed; the refused pair leaves a.txt an ordinary file";
+}

@@ -181,3 +181,30 @@ TEST_F(Sync, RelativeSourceAndNamesThatMustSurviveUnchanged) {
   EXPECT_EQ(TargetTree(), ReadTree(source));
   EXPECT_FALSE(Exists(target + "\\velkarin.err")) << Log("velkarin.err");
 }
+
+TEST_F(Sync, DirectoriesWrittenWithDotsOrDoubledBackslashesAreUsedInFullForm) {
+  MakeTree(source, {"a.txt", "Модули\\", "Модули\\m.dll"});
+  struct Case {
+    std::string source, target;  // as written in the ini file
+  };
+  const Case cases[] = {
+      {source, dir / "x\\..\\Приемник"},
+      {source, dir.Path() + "\\\\Приемник"},  // "%HOMEDRIVE%%HOMEPATH%\..." with HOMEPATH "\"
+      {dir / "Источник\\.\\..\\Источник", dir.Path() + "\\\\Приемник\\\\"},
+      {"Источник", "Приемник"},  // relative to the working directory
+  };
+  for (const Case& c : cases) {
+    DeleteTree(target);
+    WriteIni(dir / "velkarin.ini", "[Основные параметры]\nКаталогИсточник=" + c.source +
+                                       "\nКаталогПриемник=" + c.target +
+                                       "\nВыводитьСтатистикуСинхронизации=да\nВыполнить=\n"
+                                       "ПроверятьЗапущеноЛиУже=\nВопросПриОшибке=нет\n");
+    const VelkarinRun run = RunVelkarin("", dir.Path());
+    EXPECT_TRUE(run.exited) << c.target;
+    EXPECT_EQ(TargetTree(), ReadTree(source)) << c.source << " -> " << c.target;
+    EXPECT_EQ(ActionLines(), Sorted({Copied("a.txt"), Created("Модули"), Copied("Модули\\m.dll")}))
+        << c.source << " -> " << c.target;
+    EXPECT_FALSE(Exists(target + "\\velkarin.err")) << Log("velkarin.err");
+  }
+  EXPECT_FALSE(Exists(dir / "x")) << "only the target's full form is created";
+}

@@ -97,6 +97,47 @@ TEST_F(Worker, ApplicationAlreadyRunningSkipsTheRun) {
   }
 }
 
+TEST_F(Worker, RunningClientIsFoundWhateverFormTheTargetIsWrittenIn) {
+  MakeTree(target, {});
+  WriteFileBytes(target + "\\kadu.exe", *ReadFileBytes(ExeDir() + "\\fake_client.exe"));
+  struct Case {
+    std::string target, checkName;  // as written in the ini file
+  };
+  const Case cases[] = {
+      {dir / "x\\..\\Приемник", "kadu.exe"},
+      {"Приемник", "kadu.exe"},  // relative to the working directory
+      {dir.Path() + "\\\\Приемник", "kadu.exe"},
+      {target, "Модули\\..\\kadu.exe"},
+      {target, (dir / "Приемник\\.\\kadu.exe")},
+  };
+  for (const Case& c : cases) {
+    PROCESS_INFORMATION client{};
+    ASSERT_TRUE(StartProcess("\"" + target + "\\kadu.exe\" --wait " + (dir / "release"), target, client));
+    for (int i = 0; i < 500 && !Exists(dir / "release.running"); ++i) Sleep(20);
+    ASSERT_TRUE(Exists(dir / "release.running")) << "the client did not start";
+    WriteIni(dir / "velkarin.ini", "[Основные параметры]\nКаталогИсточник=" + source +
+                                       "\nКаталогПриемник=" + c.target +
+                                       "\nВыводитьСтатистикуСинхронизации=да\nПроверятьЗапущеноЛиУже=" +
+                                       c.checkName + "\n");
+    const VelkarinRun run = RunVelkarin("", dir.Path(), {{kWorkerCaption, "no"}});
+    EXPECT_TRUE(run.exited) << "velkarin.exe did not end by itself";
+    WriteFileBytes(dir / "release", "");
+    WaitForSingleObject(client.hProcess, 10000);
+    CloseHandle(client.hThread);
+    CloseHandle(client.hProcess);
+    DeleteFileA((dir / "release").c_str());
+    DeleteFileA((dir / "release.running").c_str());
+
+    ExpectWorkerBox(run.boxes[0],
+                    "Приложение уже запущено, синхронизация невозможна!\nПопытаться выполнить\n\"" + target +
+                        "\\kadu.exe\"?",
+                    "yes,no");
+    EXPECT_EQ(Log("velkarin.err"), "Ошибка: приложение уже запущено, синхронизация невозможна\r\n")
+        << c.target << " " << c.checkName;
+    EXPECT_FALSE(Synchronised()) << c.target << " " << c.checkName;
+  }
+}
+
 TEST_F(Worker, ErrorsAskBeforeTheCommandOrJustSaySo) {
   MakeTree(target, {"a.txt"});
   SetWriteTime(target + "\\a.txt", 1);
@@ -156,6 +197,18 @@ TEST_F(Worker, CommandVariantsAndTheirLogLines) {
   Run("Выполнить=\n");
   EXPECT_EQ(Log("velkarin.out").find("Выполнение команды"), std::string::npos);
   EXPECT_FALSE(Exists(target + "\\velkarin.err"));
+  EXPECT_EQ(Started(), "<not started>");
+}
+
+TEST_F(Worker, CommandLongerThanItsFieldStopsEverything) {
+  const std::string command = "kadu.exe" + std::string(1016, 'x');
+  ASSERT_EQ(command.size(), 1024u);
+  const VelkarinRun run = Run("Выполнить=" + command + "\n", {ProgramBox()});
+  ASSERT_TRUE(run.boxes[0].shown);
+  EXPECT_EQ(run.boxes[0].text, "Ошибка в файле инициализации");
+  EXPECT_EQ(Log("velkarin.err"),
+            "Ошибка, значение ключа \"Выполнить\" длиннее 1023 символов. Синхронизация невозможна.\r\n");
+  EXPECT_FALSE(Synchronised());
   EXPECT_EQ(Started(), "<not started>");
 }
 

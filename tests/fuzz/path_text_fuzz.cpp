@@ -1,6 +1,6 @@
 // Arbitrary text, up to and past the 1024-byte path buffers, through the
-// directory-path normaliser, the Windows-1251 upper-casing and the two list
-// rules.
+// directory-path normaliser, the Windows-1251 upper-casing, the two list
+// rules and the rule for relative names joined to the target.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -11,12 +11,59 @@
 #include "config/directory_path.h"
 #include "config/limits.h"
 #include "config/list_matching.h"
+#include "config/stays_inside_root.h"
 #include "config/upper_case_1251.h"
 
 namespace {
 
 void Require(bool condition) {
   if (!condition) std::abort();
+}
+
+// The path's components, '\' and '/' both separating, as the system reads it.
+std::vector<std::string> Components(const std::string& path) {
+  std::vector<std::string> parts(1);
+  for (char c : path) {
+    if (c == '\\' || c == '/') {
+      parts.emplace_back();
+    } else {
+      parts.back() += c;
+    }
+  }
+  return parts;
+}
+
+bool DotsAndSpacesOnly(const std::string& component) {
+  return !component.empty() && component.find_first_not_of(". ") == std::string::npos;
+}
+
+// A relative name is accepted only when, joined to a root, it names
+// something strictly below it; it is refused only for a stated reason.
+void CheckInsideRootRule(const std::string& path) {
+  const bool accepted = StaysInsideRoot(path);
+  const std::vector<std::string> parts = Components(path);
+  bool dotOnlyComponent = false;
+  int depth = 0;
+  bool climbed = false;
+  for (const std::string& part : parts) {
+    dotOnlyComponent = dotOnlyComponent || DotsAndSpacesOnly(part);
+    if (part == "..") {
+      climbed = climbed || --depth < 0;
+    } else if (!part.empty() && part != ".") {
+      ++depth;
+    }
+  }
+  const bool leadingSeparator = !path.empty() && parts.front().empty();
+  const bool colon = path.find(':') != std::string::npos;
+  if (accepted) {
+    Require(!path.empty() && !leadingSeparator && !colon && !dotOnlyComponent);
+    Require(!climbed && depth > 0);  // never the root itself, never above it
+    Require(StaysInsideRoot("x\\" + path));
+  } else {
+    Require(path.empty() || leadingSeparator || colon || dotOnlyComponent);
+  }
+  Require(!StaysInsideRoot(path + "\\.."));
+  Require(!StaysInsideRoot(path + "/."));
 }
 
 }  // namespace
@@ -61,5 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Require(MatchesListEntry(path.c_str(), list));
   const bool strict = IsStrictlySynchronised(path.c_str(), {entry});
   if (path == entry && path.find(".\\") == std::string::npos) Require(strict);
+  CheckInsideRootRule(path);
+  CheckInsideRootRule(entry);
   return 0;
 }
