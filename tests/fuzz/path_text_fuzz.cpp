@@ -1,6 +1,7 @@
 // Arbitrary text, up to and past the 1024-byte path buffers, through the
 // directory-path normaliser, the Windows-1251 upper-casing, the two list
-// rules and the rule for relative names joined to the target.
+// rules, the rule for relative names joined to the target and the test for
+// the program's own files.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -13,6 +14,7 @@
 #include "config/list_matching.h"
 #include "config/stays_inside_root.h"
 #include "config/upper_case_1251.h"
+#include "fileops/own_files.h"
 
 namespace {
 
@@ -110,5 +112,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (path == entry && path.find(".\\") == std::string::npos) Require(strict);
   CheckInsideRootRule(path);
   CheckInsideRootRule(entry);
+
+  // The program's own files are found whatever the case of the run's path
+  // and behind its root marker, and nothing else is taken for them.
+  if (path.find("\\.\\") == std::string::npos) {
+    Require(IsOwnFile({std::string(upper.data())}, path));
+    const std::size_t separator = path.find('\\');
+    if (separator != std::string::npos) {
+      Require(IsOwnFile({path}, path.substr(0, separator + 1) + ".\\" + path.substr(separator + 1)));
+    }
+  }
+  if (IsOwnFile({entry}, path)) {
+    std::string plain = path;
+    const std::size_t marker = plain.find("\\.\\");
+    if (marker != std::string::npos) plain.erase(marker, 2);
+    Require(plain.size() == entry.size());
+  }
   return 0;
 }
