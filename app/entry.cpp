@@ -84,8 +84,9 @@ bool LocateIniFile(const char* commandLine, char (&iniPath)[kPathSize]) {
 // So the process ends here and now, touching nothing the worker may hold.
 // Nothing is lost: each log line was flushed to its file as it was written.
 // A log that stayed empty is not removed on this path.
-// (ExitProcess would not do: it runs the C runtime's exit handlers, which
-// flush the streams and so take the very lock the worker may hold.)
+// (ExitProcess would not do: it ends the other threads first and then lets
+// the C runtime library clean up, which closes the streams and so waits on
+// the lock the ended worker held.)
 void EndWithoutTeardown() {
   // On the current process this call does not return.
   TerminateProcess(GetCurrentProcess(), 0);
