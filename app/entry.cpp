@@ -75,10 +75,23 @@ bool LocateIniFile(const char* commandLine, char (&iniPath)[kPathSize]) {
   return false;
 }
 
-// How long the entry waits for the worker after the window has gone before
-// it gives up on it. A stopped worker ends at its next safe point; only a
-// copy that cannot be cancelled (Wine) keeps it longer.
-constexpr DWORD kWorkerWaitMs = 8000;
+// The worker did not stop in time: it is stuck in a call that does not
+// return (a write to a target that no longer answers, a copy that cannot be
+// cancelled). Whatever it holds stays held: the C runtime's stream lock
+// while it writes a log line, the heap lock while it allocates. Killing the
+// thread would leave those locks taken for good, and the teardown after it
+// (closing the logs flushes and reopens both standard streams, destructors
+// free memory) would wait on them for ever, with no window left to show it.
+// So the process ends here and now, touching nothing the worker may hold.
+// Nothing is lost: each log line was flushed to its file as it was written.
+// A log that stayed empty is not removed on this path.
+// (ExitProcess would not do: it ends the other threads first and then lets
+// the C runtime library clean up, which closes the streams and so waits on
+// the lock the ended worker held.)
+void EndWithoutTeardown() {
+  // On the current process this call does not return.
+  TerminateProcess(GetCurrentProcess(), 0);
+}
 
 void LoadAndRun(HINSTANCE instance, SyncConfig& config, const char* iniPath) {
   RunControl control;
@@ -107,12 +120,7 @@ void LoadAndRun(HINSTANCE instance, SyncConfig& config, const char* iniPath) {
   // worker still running is asked to stop, and waited for.
   if (WaitForSingleObject(worker.Get(), 0) != WAIT_OBJECT_0) {
     control.Stop();
-    if (WaitForSingleObject(worker.Get(), kWorkerWaitMs) != WAIT_OBJECT_0) {
-      // Last resort: the configuration and the window outlive this point
-      // only as long as the worker cannot touch them any more.
-      TerminateThread(worker.Get(), 0);
-      WaitForSingleObject(worker.Get(), INFINITE);
-    }
+    if (WaitForSingleObject(worker.Get(), kWorkerWaitMs) != WAIT_OBJECT_0) EndWithoutTeardown();
   }
   config.progressWindowHandle = nullptr;
   config.runControl = nullptr;

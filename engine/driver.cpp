@@ -132,8 +132,7 @@ bool RunSynchronisation(SyncConfig& config, DirectoryLister& lister) {
   }
 
   if (config.updateListInForce) {
-    FilterByUpdateList(target, "", false, config.updateList, config.ignoreList);
-    FilterByUpdateList(source, "", true, config.updateList, config.ignoreList);
+    FilterByUpdateList(source, target, "", config.updateList, config.ignoreList);
   }
 
   Phase("удаление игнорируемых файлов из реестра синхронизации");

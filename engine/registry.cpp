@@ -58,32 +58,68 @@ class TargetIndex {
 
 }  // namespace
 
-bool FilterByUpdateList(DirNode* node, const std::string& relativePrefix, bool isSource,
-                        const std::vector<std::string>& updateList,
-                        std::vector<std::string>& ignoreList) {
-  bool listed = false;
+namespace {
+
+// Erases the files of `node` that the list does not name; true when any stays.
+bool KeepListedFiles(DirNode* node, const std::string& relativePrefix,
+                     const std::vector<std::string>& updateList) {
+  if (node == nullptr) return false;
   std::vector<FileEntry>& entries = node->record.entries;
   std::string path;
   const auto unlisted = [&](const FileEntry& entry) {
     path = relativePrefix + entry.name;
-    if (!MatchesListEntry(path.c_str(), updateList)) return true;
-    listed = true;
-    return false;
+    return !MatchesListEntry(path.c_str(), updateList);
   };
   entries.erase(std::remove_if(entries.begin(), entries.end(), unlisted), entries.end());
+  return !entries.empty();
+}
 
-  for (DirNode* child = node->firstChild; child != nullptr; child = child->nextSibling) {
-    path = relativePrefix + child->record.name;
+DirNode* FirstChild(DirNode* node) { return node != nullptr ? node->firstChild : nullptr; }
+
+}  // namespace
+
+bool FilterByUpdateList(DirNode* source, DirNode* target, const std::string& relativePrefix,
+                        const std::vector<std::string>& updateList,
+                        std::vector<std::string>& ignoreList) {
+  // Both sides are filtered before either answers: a listed file on one
+  // side must not spare the other side's unlisted files.
+  const bool sourceListed = KeepListedFiles(source, relativePrefix, updateList);
+  const bool targetListed = KeepListedFiles(target, relativePrefix, updateList);
+  bool listed = sourceListed || targetListed;
+
+  // One child directory seen from both sides (or from one, when the other
+  // has no such directory): kept whole when listed itself, ignored on both
+  // sides when nothing at or below it is listed on either side.
+  std::string path;
+  const auto visit = [&](DirNode* sourceChild, DirNode* targetChild) {
+    const DirNode* named = sourceChild != nullptr ? sourceChild : targetChild;
+    path = relativePrefix + named->record.name;
     if (MatchesListEntry(path.c_str(), updateList)) {
       listed = true;
-      continue;
+      return;
     }
-    if (FilterByUpdateList(child, path + "\\", isSource, updateList, ignoreList)) {
+    const std::string childPath = path;
+    if (FilterByUpdateList(sourceChild, targetChild, childPath + "\\", updateList, ignoreList)) {
       listed = true;
-    } else if (!isSource) {
-      ignoreList.push_back(path);
+    } else {
+      ignoreList.push_back(childPath);
+    }
+  };
+
+  // The target's children begin with the clones of the source's children,
+  // in the same order; after them come directories only the target has.
+  // Pairing walks both chains in step and checks each name on the way.
+  DirNode* sourceChild = FirstChild(source);
+  for (DirNode* targetChild = FirstChild(target); targetChild != nullptr;
+       targetChild = targetChild->nextSibling) {
+    if (sourceChild != nullptr && NamesMatchAscii(sourceChild->record.name, targetChild->record.name)) {
+      visit(sourceChild, targetChild);
+      sourceChild = sourceChild->nextSibling;
+    } else {
+      visit(nullptr, targetChild);
     }
   }
+  for (; sourceChild != nullptr; sourceChild = sourceChild->nextSibling) visit(sourceChild, nullptr);
   return listed;
 }
 

@@ -7,12 +7,17 @@
 #include "config/check_pair.h"
 #include "engine/snapshot.h"
 
-// Keeps in `node`'s subtree only what [Обновлять] names: files not listed are
-// erased, listed directories are kept whole. True when something at or below
-// `node` is listed. On the target pass (`isSource` false), every directory
-// holding nothing listed is appended to `ignoreList` by its relative path,
-// so that the ignore step removes it from both snapshots.
-bool FilterByUpdateList(DirNode* node, const std::string& relativePrefix, bool isSource,
+// Keeps in the source and target subtrees only what [Обновлять] names:
+// files not listed are erased on both sides, listed directories are kept
+// whole. `source` and `target` are one directory seen from each side (either
+// may be null); their children are paired by name in listing order, which
+// is how CloneStructure laid the target's children out. Every directory
+// with nothing listed at or below it on either side is appended to
+// `ignoreList` by its relative path, so that the ignore step removes it from
+// both snapshots. A listed file counts on whichever side holds it: a file
+// only the source has is still to be added, one only the target has still
+// to be deleted. True when something at or below the pair is listed.
+bool FilterByUpdateList(DirNode* source, DirNode* target, const std::string& relativePrefix,
                         const std::vector<std::string>& updateList,
                         std::vector<std::string>& ignoreList);
 

@@ -167,35 +167,102 @@ TEST(RemovePath, RemovesADirectoryOrAFileOrNothing) {
   EXPECT_EQ(ChildNames(root.get()), Strings{"new"});
 }
 
-TEST(FilterByUpdateList, KeepsOnlyListedNamesAndIgnoresTheRestOfTheTarget) {
-  const Strings update = {"Модули"};
-  Strings ignore;
-  DirSnapshot target = CreateSnapshot();
-  target->record.entries = {File("root.txt")};
-  AppendChild(target.get(), CreateNode("модули"))->record.entries = {File("m.dll")};
-  AppendChild(target.get(), CreateNode("Прочее"));
-  AppendChild(target.get(), CreateNode("Отчеты"))->record.entries = {File("r")};
-  EXPECT_TRUE(FilterByUpdateList(target.get(), "", false, update, ignore));
-  EXPECT_TRUE(target->record.entries.empty());
-  EXPECT_EQ(Names(target->firstChild->record.entries), Strings{"m.dll"}) << "kept whole";
-  EXPECT_EQ(ignore, (Strings{"Прочее", "Отчеты"}));
+namespace {
 
+// A source root and the target as the scan leaves it: the clone of every
+// source directory, each marked listed, with no files yet.
+struct SnapshotPair {
   DirSnapshot source = CreateSnapshot();
-  source->record.entries = {File("root.txt")};
-  DirNode* other = AppendChild(source.get(), CreateNode("Другое"));
-  AppendChild(other, CreateNode("Модули"));  // deeper: a different relative path
-  EXPECT_FALSE(FilterByUpdateList(source.get(), "", true, update, ignore));
-  EXPECT_TRUE(source->record.entries.empty());
-  EXPECT_EQ(ignore.size(), 2u) << "the source pass appends nothing";
+  DirSnapshot target = CreateSnapshot();
 
-  // A listed file deeper down keeps its directory.
-  Strings deepIgnore;
-  DirSnapshot deep = CreateSnapshot();
-  DirNode* bin = AppendChild(deep.get(), CreateNode("Bin"));
+  void Clone() {
+    CloneStructure(target.get(), source.get());
+    MarkListed(target.get());
+  }
+  static void MarkListed(DirNode* node) {
+    for (DirNode* child = node->firstChild; child != nullptr; child = child->nextSibling) {
+      child->record.ClearFlags(DIR_MISSING);
+      MarkListed(child);
+    }
+  }
+  bool Filter(const Strings& update, Strings& ignore) {
+    return FilterByUpdateList(source.get(), target.get(), "", update, ignore);
+  }
+};
+
+}  // namespace
+
+TEST(FilterByUpdateList, KeepsOnlyListedNamesAndIgnoresEverythingElse) {
+  SnapshotPair trees;
+  trees.source->record.entries = {File("root.txt")};
+  DirNode* other = AppendChild(trees.source.get(), CreateNode("Другое"));
+  AppendChild(other, CreateNode("Модули"));  // deeper: a different relative path
+  AppendChild(trees.source.get(), CreateNode("модули"))->record.entries = {File("s.dll")};
+  trees.Clone();
+  DirNode* target = trees.target.get();
+  target->record.entries = {File("root.txt"), File("own.txt")};
+  FindChild(target, "модули")->record.entries = {File("m.dll")};
+  AppendChild(target, CreateNode("Прочее"))->record.SetFlags(DIR_EXTRA);  // only in the target
+
+  Strings ignore;
+  EXPECT_TRUE(trees.Filter({"Модули"}, ignore));
+  EXPECT_TRUE(trees.source->record.entries.empty());
+  EXPECT_TRUE(target->record.entries.empty()) << "unlisted root files leave both sides";
+  EXPECT_EQ(Names(FindChild(trees.source.get(), "модули")->record.entries), Strings{"s.dll"})
+      << "a listed directory is kept whole";
+  EXPECT_EQ(Names(FindChild(target, "модули")->record.entries), Strings{"m.dll"});
+  EXPECT_EQ(ignore, (Strings{"Другое\\Модули", "Другое", "Прочее"}));
+
+  // A listed file deeper down keeps its directory and nothing else of it.
+  SnapshotPair deep;
+  DirNode* bin = AppendChild(deep.source.get(), CreateNode("Bin"));
   bin->record.entries = {File("a.dll"), File("b.dll")};
-  EXPECT_TRUE(FilterByUpdateList(deep.get(), "", false, Strings{"Bin\\b.dll"}, deepIgnore));
+  deep.Clone();
+  deep.target->firstChild->record.entries = {File("a.dll"), File("b.dll"), File("c.dll")};
+  Strings deepIgnore;
+  EXPECT_TRUE(deep.Filter({"Bin\\b.dll"}, deepIgnore));
   EXPECT_EQ(Names(bin->record.entries), Strings{"b.dll"});
+  EXPECT_EQ(Names(deep.target->firstChild->record.entries), Strings{"b.dll"});
   EXPECT_TRUE(deepIgnore.empty());
+}
+
+TEST(FilterByUpdateList, AListedFileOnlyTheSourceHasKeepsItsDirectory) {
+  // The target's Mod lacks new.dll, or the target lacks Mod altogether:
+  // either way new.dll is still to be added, so Mod must not be ignored.
+  for (const bool targetHasMod : {true, false}) {
+    SnapshotPair trees;
+    DirNode* mod = AppendChild(trees.source.get(), CreateNode("Mod"));
+    mod->record.entries = {File("new.dll"), File("old.dll")};
+    AppendChild(trees.source.get(), CreateNode("Other"))->record.entries = {File("x")};
+    CloneStructure(trees.target.get(), trees.source.get());
+    DirNode* targetMod = trees.target->firstChild;
+    if (targetHasMod) {
+      targetMod->record.ClearFlags(DIR_MISSING);
+      targetMod->record.entries = {File("OLD.dll")};
+    }
+
+    Strings ignore;
+    EXPECT_TRUE(trees.Filter({"mod\\NEW.DLL"}, ignore)) << targetHasMod;
+    EXPECT_EQ(ignore, Strings{"Other"}) << targetHasMod;
+    EXPECT_EQ(Names(mod->record.entries), Strings{"new.dll"}) << targetHasMod;
+    EXPECT_TRUE(targetMod->record.entries.empty()) << targetHasMod;
+  }
+}
+
+TEST(FilterByUpdateList, AListedFileOnlyTheTargetHasKeepsItsDirectory) {
+  SnapshotPair trees;
+  AppendChild(trees.source.get(), CreateNode("Mod"))->record.entries = {File("kept.dll")};
+  AppendChild(trees.source.get(), CreateNode("Новое"))->record.entries = {File("н.dll")};
+  trees.Clone();
+  FindChild(trees.target.get(), "Mod")->record.entries = {File("gone.dll"), File("mine.txt")};
+
+  Strings ignore;
+  EXPECT_TRUE(trees.Filter({"Mod\\gone.dll", "НОВОЕ\\Н.DLL"}, ignore));
+  EXPECT_TRUE(ignore.empty());
+  EXPECT_TRUE(trees.source->firstChild->record.entries.empty());
+  EXPECT_EQ(Names(trees.target->firstChild->record.entries), Strings{"gone.dll"});
+  EXPECT_EQ(Names(FindChild(trees.source.get(), "Новое")->record.entries), Strings{"н.dll"})
+      << "Cyrillic letters match without case, as the list rule says";
 }
 
 TEST(BuildWorkList, NamesRecordsByRelativePathAndTakesTheirFiles) {

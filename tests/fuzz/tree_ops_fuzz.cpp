@@ -199,8 +199,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (bytes.Next() % 3 == 0) {
     std::vector<std::string> updateList = {bytes.Path(), bytes.Path()};
     std::vector<std::string> ignoreList;
-    FilterByUpdateList(target.get(), "", false, updateList, ignoreList);
-    FilterByUpdateList(source.get(), "", true, updateList, ignoreList);
+    FilterByUpdateList(source.get(), target.get(), "", updateList, ignoreList);
     for (const std::string& path : ignoreList) {
       RemovePath(source.get(), path.c_str());
       RemovePath(target.get(), path.c_str());

@@ -307,37 +307,50 @@ unsigned long long GetWriteTime(const std::string& path) {
          data.ftLastWriteTime.dwLowDateTime;
 }
 
-bool MakeSymbolicLink(const std::string& target, const std::string& link) {
-  // Wine's CreateSymbolicLinkW does nothing; Wine starts Unix programs.
+std::string UnixPath(const std::string& path) {
   using UnixName = char*(CDECL*)(LPCWSTR);
   const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
-  if (unixName == nullptr) return false;
-  // The Unix names come as UTF-8; the command line goes out wide so that
-  // Wine hands them to the Unix program unchanged.
-  const auto toUnix = [&](const std::string& path) {
-    std::wstring wide(path.size() + 1, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
-    char* name = unixName(wide.c_str());
-    std::wstring result(name != nullptr ? std::strlen(name) + 1 : 1, L'\0');
-    if (name != nullptr) {
-      MultiByteToWideChar(CP_UTF8, 0, name, -1, result.data(), static_cast<int>(result.size()));
-    }
-    HeapFree(GetProcessHeap(), 0, name);
-    result.resize(wcslen(result.c_str()));
-    return result;
+  if (unixName == nullptr) return {};
+  std::wstring wide(path.size() + 1, L'\0');
+  MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
+  char* name = unixName(wide.c_str());
+  const std::string result = name != nullptr ? name : "";
+  HeapFree(GetProcessHeap(), 0, name);
+  return result;
+}
+
+bool StartUnixProgram(const std::string& program, const std::string& commandLine) {
+  // The command line goes out wide so that Wine hands UTF-8 names to the
+  // Unix program unchanged.
+  const auto wide = [](const std::string& utf8) {
+    std::wstring text(utf8.size() + 1, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, text.data(), static_cast<int>(text.size()));
+    text.resize(wcslen(text.c_str()));
+    return text;
   };
-  std::wstring commandLine = L"Z:\\bin\\ln -s \"" + toUnix(target) + L"\" \"" + toUnix(link) + L"\"";
+  std::wstring line = wide(commandLine);
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process{};
-  // Named explicitly: from the command line alone Wine would look for ln.exe.
-  if (!CreateProcessW(L"Z:\\bin\\ln", commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+  // Named explicitly: from the command line alone Wine would look for an .exe.
+  if (!CreateProcessW(wide(program).c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                       &startup, &process)) {
     return false;
   }
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
+  return true;
+}
+
+bool MakeSymbolicLink(const std::string& target, const std::string& link) {
+  // Wine's CreateSymbolicLinkW does nothing; Wine starts Unix programs.
+  const std::string unixTarget = UnixPath(target);
+  const std::string unixLink = UnixPath(link);
+  if (unixTarget.empty() || unixLink.empty()) return false;
+  if (!StartUnixProgram("Z:\\bin\\ln", "Z:\\bin\\ln -s \"" + unixTarget + "\" \"" + unixLink + "\"")) {
+    return false;
+  }
   // Wine does not wait for a Unix child: the link is awaited instead. Wine
   // shows a link to a directory as a reparse point, a link to a file as the
   // file itself.

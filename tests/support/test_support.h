@@ -140,6 +140,13 @@ std::map<std::string, std::string> ReadTree(const std::string& root);
 void SetWriteTime(const std::string& path, unsigned long long time);
 unsigned long long GetWriteTime(const std::string& path);
 
+// The Unix name (UTF-8) of a Windows path under Wine; empty elsewhere.
+std::string UnixPath(const std::string& path);
+
+// Starts a Unix program under Wine; `commandLine` is UTF-8 and starts with
+// the program. Wine gives no handle to wait on: callers watch for its effect.
+bool StartUnixProgram(const std::string& program, const std::string& commandLine);
+
 // Makes `link` a Unix symbolic link to `target` (both Windows paths): Wine
 // shows it as a reparse point, as Windows shows a junction.
 bool MakeSymbolicLink(const std::string& target, const std::string& link);
