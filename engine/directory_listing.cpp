@@ -5,17 +5,9 @@
 #include <cstring>
 
 #include "win32/handles.h"
+#include "win32/wide_text.h"
 
 namespace {
-
-std::wstring Widen(const std::string& text) {
-  const int size = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-  if (size <= 0) return std::wstring();
-  std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), size);
-  wide.resize(static_cast<std::size_t>(size) - 1);
-  return wide;
-}
 
 // Converts a listed name to the ANSI code page. Exact only when no
 // character needed the default character or a best-fit look-alike, and the
@@ -61,7 +53,7 @@ class SystemDirectoryLister final : public DirectoryLister {
     // the same limit, so that a directory is either handled whole or
     // reported as unreadable.
     if (pattern.size() >= MAX_PATH) return {ListingEnd::NotOpened, ERROR_FILENAME_EXCED_RANGE};
-    const std::wstring widePattern = Widen(pattern);
+    const std::wstring widePattern = WidenAnsi(pattern);
     WIN32_FIND_DATAW data;
     // The basic record (no short name) in large batches: the same records
     // with fewer round trips. Systems that refuse the flags get the plain call.

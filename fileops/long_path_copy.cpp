@@ -7,27 +7,15 @@
 #include "app/run_control.h"
 #include "config/sync_config.h"
 #include "fileops/extended_path.h"
-
-namespace {
-
-std::wstring Widen(const std::string& text) {
-  const int size = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-  if (size <= 0) return std::wstring();
-  std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), size);
-  wide.resize(static_cast<std::size_t>(size) - 1);
-  return wide;
-}
-
-}  // namespace
+#include "win32/wide_text.h"
 
 // A relative path (allowed for both directories in the ini file) is
 // resolved against the current directory first: given the UNC prefix as it
 // stands it could never be found.
 std::wstring ExtendedWidePath(const char* path) {
   std::string extended;
-  if (MakeExtendedLengthPath(path, extended)) return Widen(extended);
-  const std::wstring relative = Widen(path);
+  if (MakeExtendedLengthPath(path, extended)) return WidenAnsi(extended);
+  const std::wstring relative = WidenAnsi(path);
   const DWORD size = GetFullPathNameW(relative.c_str(), 0, nullptr, nullptr);
   if (size == 0) return relative;
   std::wstring full(size, L'\0');

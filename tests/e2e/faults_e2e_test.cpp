@@ -18,14 +18,6 @@ namespace {
 
 class Faults : public Sync {
  protected:
-  // The error log's lines, CR LF included, in any order.
-  std::set<std::string> ErrorLines() {
-    std::istringstream errors(Log("velkarin.err"));
-    std::set<std::string> lines;
-    for (std::string line; std::getline(errors, line);) lines.insert(line + "\n");
-    return lines;
-  }
-
   std::string CopyError(const std::string& relative) {
     return "Ошибка копирования файла \"" + source + "\\.\\" + relative + "\" в \"" + target + "\\.\\" +
            relative + "\"\r\n";

@@ -14,13 +14,6 @@ namespace {
 
 class OutsideTarget : public Sync {
  protected:
-  // The error log's lines, CR LF included, in any order.
-  std::set<std::string> ErrorLines() {
-    std::istringstream errors(Log("velkarin.err"));
-    std::set<std::string> lines;
-    for (std::string line; std::getline(errors, line);) lines.insert(line + "\n");
-    return lines;
-  }
   std::string NameError(const std::string& shownPath) {
     return "Ошибка 1113 чтения имени \"" + shownPath + "\"\r\n";
   }

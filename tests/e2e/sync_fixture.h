@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -73,6 +74,14 @@ class Sync : public ::testing::Test {
       if (std::find(kPhases.begin(), kPhases.end(), line) == kPhases.end()) lines.push_back(line);
     }
     std::sort(lines.begin(), lines.end());
+    return lines;
+  }
+
+  // The error log's lines, CR LF included, in any order.
+  std::set<std::string> ErrorLines() {
+    std::istringstream errors(Log("velkarin.err"));
+    std::set<std::string> lines;
+    for (std::string line; std::getline(errors, line);) lines.insert(line + "\n");
     return lines;
   }
 

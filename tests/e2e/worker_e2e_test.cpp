@@ -46,6 +46,20 @@ class Worker : public ::testing::Test {
     return ReadFileBytes(marker).value_or("<not started>");
   }
   bool Synchronised() { return Exists(target + "\\Модули\\m.dll"); }
+  // Starts the target's kadu.exe, which runs until ReleaseClient.
+  bool StartClient(PROCESS_INFORMATION& client) {
+    if (!StartProcess("\"" + target + "\\kadu.exe\" --wait " + (dir / "release"), target, client)) return false;
+    for (int i = 0; i < 500 && !Exists(dir / "release.running"); ++i) Sleep(20);
+    return Exists(dir / "release.running");
+  }
+  void ReleaseClient(PROCESS_INFORMATION& client) {
+    WriteFileBytes(dir / "release", "");
+    WaitForSingleObject(client.hProcess, 10000);
+    CloseHandle(client.hThread);
+    CloseHandle(client.hProcess);
+    DeleteFileA((dir / "release").c_str());
+    DeleteFileA((dir / "release.running").c_str());
+  }
   // A line of the statistics log, CR LF included.
   std::string LaunchLine(const std::string& command, const std::string& directory) {
     return "Выполнение команды \"" + command + "\" рабочий каталог \"" + directory + "\"\r\n";
@@ -78,17 +92,10 @@ TEST_F(Worker, ApplicationAlreadyRunningSkipsTheRun) {
                                target + "\\KADU.exe\"?";
   for (const char* answer : {"no", "yes"}) {
     PROCESS_INFORMATION client{};
-    ASSERT_TRUE(StartProcess("\"" + target + "\\kadu.exe\" --wait " + (dir / "release"), target, client));
-    for (int i = 0; i < 500 && !Exists(dir / "release.running"); ++i) Sleep(20);
-    ASSERT_TRUE(Exists(dir / "release.running")) << "the client did not start";
+    ASSERT_TRUE(StartClient(client)) << "the client did not start";
     // The check compares Latin letters without case.
     const VelkarinRun run = Run("ПроверятьЗапущеноЛиУже=KADU.exe\n", {{kWorkerCaption, answer}});
-    WriteFileBytes(dir / "release", "");
-    WaitForSingleObject(client.hProcess, 10000);
-    CloseHandle(client.hThread);
-    CloseHandle(client.hProcess);
-    DeleteFileA((dir / "release").c_str());
-    DeleteFileA((dir / "release.running").c_str());
+    ReleaseClient(client);
 
     ExpectWorkerBox(run.boxes[0], question, "yes,no");
     EXPECT_EQ(Log("velkarin.err"), "Ошибка: приложение уже запущено, синхронизация невозможна\r\n");
@@ -112,21 +119,14 @@ TEST_F(Worker, RunningClientIsFoundWhateverFormTheTargetIsWrittenIn) {
   };
   for (const Case& c : cases) {
     PROCESS_INFORMATION client{};
-    ASSERT_TRUE(StartProcess("\"" + target + "\\kadu.exe\" --wait " + (dir / "release"), target, client));
-    for (int i = 0; i < 500 && !Exists(dir / "release.running"); ++i) Sleep(20);
-    ASSERT_TRUE(Exists(dir / "release.running")) << "the client did not start";
+    ASSERT_TRUE(StartClient(client)) << "the client did not start";
     WriteIni(dir / "velkarin.ini", "[Основные параметры]\nКаталогИсточник=" + source +
                                        "\nКаталогПриемник=" + c.target +
                                        "\nВыводитьСтатистикуСинхронизации=да\nПроверятьЗапущеноЛиУже=" +
                                        c.checkName + "\n");
     const VelkarinRun run = RunVelkarin("", dir.Path(), {{kWorkerCaption, "no"}});
     EXPECT_TRUE(run.exited) << "velkarin.exe did not end by itself";
-    WriteFileBytes(dir / "release", "");
-    WaitForSingleObject(client.hProcess, 10000);
-    CloseHandle(client.hThread);
-    CloseHandle(client.hProcess);
-    DeleteFileA((dir / "release").c_str());
-    DeleteFileA((dir / "release.running").c_str());
+    ReleaseClient(client);
 
     ExpectWorkerBox(run.boxes[0],
                     "Приложение уже запущено, синхронизация невозможна!\nПопытаться выполнить\n\"" + target +
