@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "config/full_path_entries.h"
+
 std::size_t AppendSectionEntries(const char* buffer, std::size_t length,
                                  std::vector<std::string>& list) {
   const std::size_t before = list.size();
@@ -14,7 +16,10 @@ std::size_t AppendSectionEntries(const char* buffer, std::size_t length,
 
 namespace {
 
+// A network path ("\\server\share...") keeps its two backslashes: it is
+// a full path, not a relative one written with a backslash in front.
 std::string WithoutLeadingBackslashes(const std::string& text) {
+  if (IsFullPathEntry(text)) return text;
   const std::size_t first = text.find_first_not_of('\\');
   return first == std::string::npos ? std::string() : text.substr(first);
 }

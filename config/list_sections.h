@@ -30,5 +30,6 @@ std::size_t AppendSectionEntries(const char* buffer, std::size_t length,
                                  std::vector<std::string>& list);
 
 // Parses "target name=source name": cut at the first "=", leading
-// backslashes dropped from both halves. False when the line has no "=".
+// backslashes dropped from both halves unless a half is a network path
+// ("\\server\share..."). False when the line has no "=".
 [[nodiscard]] bool ParseCheckPair(const std::string& line, CheckPair& pair);

@@ -8,10 +8,12 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "config/full_path_entries.h"
 #include "config/stays_inside_root.h"
 #include "config/sync_config.h"
 #include "engine/registry.h"
 #include "engine/scan.h"
+#include "engine/skip_existing.h"
 #include "fileops/copy_phase.h"
 #include "fileops/delete_tree.h"
 #include "log/logs.h"
@@ -74,7 +76,7 @@ bool RefusedAsOutsideTarget(SyncConfig& config, const std::string& name, const c
 void CutEntries(SyncConfig& config) {
   for (const std::string& entry : config.cutList) {
     if (config.StopRequested()) return;
-    const bool full = IsDrivePath(entry.c_str());
+    const bool full = IsFullPathEntry(entry);
     // "..", "." or "\" would have the whole target, or what lies beside
     // it, deleted.
     if (!full && RefusedAsOutsideTarget(config, entry, "Вырезать")) continue;
@@ -97,6 +99,36 @@ void DropPairsLeavingTarget(SyncConfig& config) {
   config.checkPairs = std::move(kept);
 }
 
+// The lists' full-path entries, made relative where they lie inside the
+// source or the target; those inside neither can never apply and are named
+// once in the statistics log (with per-user targets they are normal: no
+// error). A [Вырезать] entry outside both is deleted as written; a pair's
+// source name outside both is read where it is.
+void ResolveFullPathEntries(SyncConfig& config) {
+  const std::string source = config.sourceDir;
+  const std::string target = config.targetDir;
+  const auto resolve = [&](std::vector<std::string>& list, const char* section, RootCase rule) {
+    for (const std::string& entry : RelativiseFullPathEntries(list, source, target, rule)) {
+      StatsLog() << "запись \"" << entry << "\" секции [" << section
+                 << "] вне каталогов источника и приемника, не применяется" << std::endl;
+    }
+  };
+  resolve(config.ignoreList, "Игнорировать", RootCase::Windows1251);
+  resolve(config.updateList, "Обновлять", RootCase::Windows1251);
+  resolve(config.strictList, "СтрогоСинхронизировать", RootCase::Exact);
+  resolve(config.skipExistingList, "Пропустить существующие", RootCase::Windows1251);
+  (void)RelativiseFullPathEntries(config.cutList, source, target, RootCase::Ascii);
+  for (CheckPair& pair : config.checkPairs) {
+    std::string relative;
+    if (RelativeToEitherRoot(pair.sourceName, source, target, RootCase::Ascii, relative)) {
+      pair.sourceName = relative;
+    }
+    if (RelativeToEitherRoot(pair.targetName, source, target, RootCase::Ascii, relative)) {
+      pair.targetName = relative;
+    }
+  }
+}
+
 }  // namespace
 
 bool RunSynchronisation(SyncConfig& config) { return RunSynchronisation(config, SystemLister()); }
@@ -105,6 +137,7 @@ bool RunSynchronisation(SyncConfig& config, DirectoryLister& lister) {
   HWND__* window = config.progressWindowHandle;
   SendProgressText(window, "Проверка доступа к каталогу источнику");
   if (!SourceReachable(config)) return false;
+  ResolveFullPathEntries(config);
 
   config.sourceSnapshot = CreateSnapshot();
   config.targetSnapshot = CreateSnapshot();
@@ -148,6 +181,7 @@ bool RunSynchronisation(SyncConfig& config, DirectoryLister& lister) {
 
   SendProgressText(window, "Cканирование каталогов");
   CompareTrees(source, target);
+  KeepExistingFiles(source, target, config.skipExistingList);
   Phase("сравнение");
 
   BuildWorkList(config.sourceWorkList, source, "");

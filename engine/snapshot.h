@@ -26,6 +26,7 @@ struct FileEntry {
   char name[kFileNameSize] = {};  // the long name, no path
   bool isNew = false;             // the target has no file of that name
   bool targetIsLink = false;      // the target's file of that name is a link
+  bool onlyIfAbsent = false;      // copied only where the target has no such file
 };
 
 constexpr std::uint32_t kAttributeReadOnly = 0x1;

@@ -6,6 +6,7 @@
 #include <ostream>
 #include <string>
 
+#include "config/full_path_entries.h"
 #include "config/list_matching.h"
 #include "config/sync_config.h"
 #include "engine/file_time.h"
@@ -36,7 +37,9 @@ void RemoveTargetOnlyItems(SyncConfig& config, const DirRecord& record) {
   if (record.HasFlags(DIR_EXTRA)) {
     if (config.StopRequested()) return;
     StatsLog() << "Удаление каталога \"" << directory << "\"" << std::endl;
-    DeleteTree(config, directory);
+    // Files kept as the user's ([Пропустить существующие]) stay, and so
+    // does the directory around them.
+    DeleteTree(config, directory, SystemLister(), KeepSkippedFiles::Yes);
     return;
   }
   for (const FileEntry& entry : record.entries) {
@@ -61,23 +64,31 @@ bool FitsPathBuffer(SyncConfig& config, const std::string& source, const std::st
   return false;
 }
 
+enum class CopyResult { Copied, Failed, LeftAsItIs };
+
 // A file the target lacks is copied to its place, failing rather than
 // writing into anything that has appeared there since the listing; an
 // existing one is replaced by a copy made beside it, never written through.
-bool CopyIntoTarget(const SyncConfig& config, const std::string& source, const std::string& target,
-                    bool targetExists, bool targetIsLink) {
+// A file to be copied only where absent is left as it is when the file
+// system has it after all (the snapshots fold Latin case only).
+CopyResult CopyIntoTarget(const SyncConfig& config, const std::string& source, const std::string& target,
+                          bool targetExists, bool targetIsLink, bool onlyIfAbsent) {
   std::uint32_t error = 0;
   if (!targetExists) {
-    if (CopyFileLongPath(config, source.c_str(), target.c_str(), true)) return true;
-    if (GetLastError() != ERROR_FILE_EXISTS || config.Stopped()) return false;
+    if (CopyFileLongPath(config, source.c_str(), target.c_str(), true)) return CopyResult::Copied;
+    if (GetLastError() != ERROR_FILE_EXISTS || config.Stopped()) return CopyResult::Failed;
+    if (onlyIfAbsent) return CopyResult::LeftAsItIs;
   }
-  return ReplaceWithCopy(config, source.c_str(), target.c_str(), targetIsLink, error);
+  return ReplaceWithCopy(config, source.c_str(), target.c_str(), targetIsLink, error) ? CopyResult::Copied
+                                                                                     : CopyResult::Failed;
 }
 
 // Copies and logs; clears the read-only bit the copy carried over when asked.
 void CopyAndLog(SyncConfig& config, const std::string& source, const std::string& target,
-                DWORD sourceAttributes, bool targetExists, bool targetIsLink) {
-  if (!CopyIntoTarget(config, source, target, targetExists, targetIsLink)) {
+                DWORD sourceAttributes, bool targetExists, bool targetIsLink, bool onlyIfAbsent = false) {
+  const CopyResult result = CopyIntoTarget(config, source, target, targetExists, targetIsLink, onlyIfAbsent);
+  if (result == CopyResult::LeftAsItIs) return;  // not an action: nothing to say
+  if (result == CopyResult::Failed) {
     if (config.Stopped()) return;  // cancelled by the user: nothing more is written
     ErrorLog() << "Ошибка копирования файла \"" << source << "\" в \"" << target << "\"" << std::endl;
     CountError(config);
@@ -110,7 +121,7 @@ void CreateAndCopy(SyncConfig& config, const DirRecord& record) {
     if (IsOwnFile(config.ownFiles, target)) continue;
     const std::string progress = std::string("Копирование ...\\") + entry.name;
     SendProgressText(config.progressWindowHandle, progress.c_str());
-    CopyAndLog(config, source, target, entry.attributes, !entry.isNew, entry.targetIsLink);
+    CopyAndLog(config, source, target, entry.attributes, !entry.isNew, entry.targetIsLink, entry.onlyIfAbsent);
   }
 }
 
@@ -132,7 +143,9 @@ void ApplyRegistry(SyncConfig& config) {
 void CopyPairs(SyncConfig& config) {
   for (const CheckPair& pair : config.checkPairs) {
     if (config.StopRequested()) return;
-    const std::string source = std::string(config.sourceDir) + pair.sourceName;
+    // A full path outside both roots is read where it is.
+    const std::string source =
+        IsFullPathEntry(pair.sourceName) ? pair.sourceName : std::string(config.sourceDir) + pair.sourceName;
     const std::string target = std::string(config.targetDir) + pair.targetName;
     if (!FitsPathBuffer(config, source, target)) continue;
     if (IsOwnFile(config.ownFiles, target)) continue;

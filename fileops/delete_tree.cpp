@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "config/sync_config.h"
+#include "engine/skip_existing.h"
 #include "fileops/own_files.h"
 #include "fileops/replace_file.h"
 #include "log/logs.h"
@@ -21,11 +22,12 @@ void ReportFailure(SyncConfig& config, DWORD error, const char* what, const std:
 
 class TreeRemover {
  public:
-  TreeRemover(SyncConfig& config, DirectoryLister& lister) : config_(config), lister_(lister) {}
+  TreeRemover(SyncConfig& config, DirectoryLister& lister, KeepSkippedFiles keepSkipped)
+      : config_(config), lister_(lister), keepSkipped_(keepSkipped == KeepSkippedFiles::Yes) {}
 
   // Removes one item of the tree; true when it is gone.
   bool RemoveItem(const std::string& path, DWORD attributes) {
-    if (IsOwnFile(config_.ownFiles, path)) return false;
+    if (IsOwnFile(config_.ownFiles, path) || IsKeptAsTheUsers(path)) return false;
     const bool directory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     if (!directory) return RemoveFile(path, attributes);
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return RemoveDirectoryLink(path);
@@ -84,13 +86,26 @@ class TreeRemover {
     return false;
   }
 
+  // A file (or a directory) that [Пропустить существующие] names by its
+  // path below the target directory.
+  bool IsKeptAsTheUsers(const std::string& path) const {
+    if (!keepSkipped_ || config_.skipExistingList.empty()) return false;
+    const std::string root = config_.targetDir;
+    if (path.compare(0, root.size(), root) != 0) return false;
+    std::string relative = path.substr(root.size());
+    if (relative.compare(0, 2, ".\\") == 0) relative.erase(0, 2);
+    return IsSkippedIfExisting(relative, config_.skipExistingList);
+  }
+
   SyncConfig& config_;
   DirectoryLister& lister_;
+  bool keepSkipped_;
 };
 
 }  // namespace
 
-void DeleteTree(SyncConfig& config, const std::string& path, DirectoryLister& lister) {
+void DeleteTree(SyncConfig& config, const std::string& path, DirectoryLister& lister,
+                KeepSkippedFiles keepSkipped) {
   std::string item(path);
   // With a trailing backslash the attributes would be those of what a link
   // points to; the item itself is wanted.
@@ -102,5 +117,5 @@ void DeleteTree(SyncConfig& config, const std::string& path, DirectoryLister& li
     if (!IsGone(error)) ReportFailure(config, error, "каталога", item);
     return;
   }
-  TreeRemover(config, lister).RemoveItem(item, attributes);
+  TreeRemover(config, lister, keepSkipped).RemoveItem(item, attributes);
 }

@@ -17,4 +17,9 @@
 
 class SyncConfig;
 
-void DeleteTree(SyncConfig& config, const std::string& path, DirectoryLister& lister = SystemLister());
+// Whether files that [Пропустить существующие] names (by their path below
+// the target directory) are kept, silently, with the directories around them.
+enum class KeepSkippedFiles { No, Yes };
+
+void DeleteTree(SyncConfig& config, const std::string& path, DirectoryLister& lister = SystemLister(),
+                KeepSkippedFiles keepSkipped = KeepSkippedFiles::No);

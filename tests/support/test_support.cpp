@@ -384,3 +384,48 @@ FileHolder::~FileHolder() {
 }
 
 }  // namespace testing_support
+
+namespace testing_support {
+
+namespace {
+
+// Runs a shell command line from Linux and waits (bounded) until `done` holds.
+template <typename Done>
+bool RunShell(const std::string& command, Done done) {
+  // Wine splits the command line by Windows rules: one double-quoted
+  // argument, so `command` holds no double quotes (nor names with blanks).
+  if (!StartUnixProgram("Z:\\bin\\sh", "/bin/sh -c \"" + command + "\"")) return false;
+  for (int i = 0; i < 250; ++i) {
+    if (done()) return true;
+    Sleep(20);
+  }
+  return false;
+}
+
+}  // namespace
+
+ScopedUncShare::ScopedUncShare(const std::string& directory, const std::string& server) {
+  char prefix[1024];
+  const DWORD length = GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof(prefix));
+  const std::string unixDirectory = UnixPath(directory);
+  if (length == 0 || length >= sizeof(prefix) || unixDirectory.empty()) return;
+  const std::string servers = std::string(prefix) + "/dosdevices/unc/" + server;
+  link_ = servers + "/share";
+  const std::string unc = "\\\\" + server + "\\share";
+  if (unixDirectory.find_first_of(" \"'") != std::string::npos ||
+      servers.find_first_of(" \"'") != std::string::npos) {
+    return;
+  }
+  if (RunShell("mkdir -p " + servers + " && ln -sfn " + unixDirectory + " " + link_,
+               [&] { return IsDirectory(unc + "\\"); })) {
+    path_ = unc;
+  }
+}
+
+ScopedUncShare::~ScopedUncShare() {
+  if (link_.empty()) return;
+  const std::string unc = path_;
+  RunShell("rm -f " + link_ + " && rmdir " + link_.substr(0, link_.rfind('/')), [&] { return unc.empty() || !IsDirectory(unc + "\\"); });
+}
+
+}  // namespace testing_support

@@ -164,4 +164,22 @@ class FileHolder {
   bool holding_ = false;
 };
 
+// Makes `\\server\share` lead to `directory`, as a network share does:
+// under Wine a UNC path reaches a Unix directory through a link in the
+// prefix's dosdevices\unc. Removed again at scope exit. Path() is empty
+// where that cannot be done (not Wine, no prefix): the caller skips.
+class ScopedUncShare {
+ public:
+  ScopedUncShare(const std::string& directory, const std::string& server);
+  ~ScopedUncShare();
+  ScopedUncShare(const ScopedUncShare&) = delete;
+  ScopedUncShare& operator=(const ScopedUncShare&) = delete;
+  // "\\server\share", or empty.
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string link_;  // the link's Unix path
+  std::string path_;
+};
+
 }  // namespace testing_support
