@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "config/check_pair.h"
+#include "config/full_path_entries.h"
 #include "config/list_matching.h"
 #include "config/list_sections.h"
 
@@ -47,8 +48,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool parsed = ParseCheckPair(entry, pair);
     Require(parsed == (entry.find('=') != std::string::npos));
     if (parsed) {
-      Require(pair.targetName.empty() || pair.targetName[0] != '\\');
-      Require(pair.sourceName.empty() || pair.sourceName[0] != '\\');
+      // Leading backslashes go, except those of a network path.
+      Require(pair.targetName.empty() || pair.targetName[0] != '\\' || IsFullPathEntry(pair.targetName));
+      Require(pair.sourceName.empty() || pair.sourceName[0] != '\\' || IsFullPathEntry(pair.sourceName));
       Require(pair.targetName.size() + pair.sourceName.size() < entry.size());
     }
     // An entry always matches a list that holds it.

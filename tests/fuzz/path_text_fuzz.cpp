@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "config/directory_path.h"
+#include "config/full_path_entries.h"
 #include "config/limits.h"
 #include "config/list_matching.h"
 #include "config/stays_inside_root.h"
@@ -112,6 +113,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (path == entry && path.find(".\\") == std::string::npos) Require(strict);
   CheckInsideRootRule(path);
   CheckInsideRootRule(entry);
+
+  // A full-path list entry inside a root stands for the rest of it, and
+  // only a full path can stand for anything; the root must be followed by
+  // a separator or the end, never by more of a name.
+  if (!entry.empty() && entry.back() == '\\') {
+    for (const RootCase rule : {RootCase::Exact, RootCase::Ascii, RootCase::Windows1251}) {
+      std::string relative;
+      if (!RelativeToRoot(path, entry, rule, relative)) continue;
+      Require(IsFullPathEntry(path));
+      Require(relative.empty() || relative.back() != '\\');
+      Require(path.size() + 1 >= entry.size());
+      Require(path.size() + 1 == entry.size() || path[entry.size() - 1] == '\\');
+      if (rule == RootCase::Exact) Require(path.compare(0, entry.size() - 1, entry, 0, entry.size() - 1) == 0);
+    }
+  }
 
   // The program's own files are found whatever the case of the run's path
   // and behind its root marker, and nothing else is taken for them.
