@@ -38,9 +38,13 @@ TEST(CheckPairLine, CutsAtTheFirstEqualsSignAndDropsLeadingBackslashes) {
   ASSERT_TRUE(ParseCheckPair("\\kadu.exe=\\kadu.ex", pair));
   EXPECT_EQ(pair.targetName, "kadu.exe");
   EXPECT_EQ(pair.sourceName, "kadu.ex");
-  ASSERT_TRUE(ParseCheckPair("\\\\a\\b=c=d", pair));
+  ASSERT_TRUE(ParseCheckPair("\\\\\\a\\b=c=d", pair));
   EXPECT_EQ(pair.targetName, "a\\b");
   EXPECT_EQ(pair.sourceName, "c=d");
+  // A network path is a full path and keeps its two backslashes.
+  ASSERT_TRUE(ParseCheckPair("\\\\srv\\share\\kadu.exe=\\\\srv", pair));
+  EXPECT_EQ(pair.targetName, "\\\\srv\\share\\kadu.exe");
+  EXPECT_EQ(pair.sourceName, "srv") << "no share: not a network path";
   ASSERT_TRUE(ParseCheckPair("=", pair));
   EXPECT_EQ(pair.targetName, "");
   EXPECT_EQ(pair.sourceName, "");
