@@ -64,21 +64,25 @@ TEST(Logs, EarlierLogsAreReplacedNotAppendedTo) {
 }
 
 TEST(Logs, UnrelatedFilesInTheTargetAreLeftAlone) {
-  // Files beside the logs that a careless run would take: deletion is on,
+  // Files beside the logs that a careless run would take. Deletion is on,
   // so the ini file in the target (this run's own) would go as surplus; the
-  // source offers files named like the logs and the ini file, which would
-  // be copied over them; and an empty velkarin.log, the same on both sides,
-  // must not go with the empty logs.
+  // source offers older files named like the logs, which would be copied
+  // over them (an [Игнорировать] section that does not name the logs keeps
+  // the default ignore list out of it); and an empty velkarin.log, the
+  // same on both sides, must not go with the empty logs.
   TempDir dir("keep");
   const std::string target = dir / "target";
-  MakeTree(dir / "source", {"velkarin.out", "velkarin.err", "velkarin.ini"});
+  MakeTree(dir / "source", {"velkarin.out", "velkarin.err"});
   CreateDirectoryA(target.c_str(), nullptr);
   for (const std::string& side : {dir / "source", target}) {
     WriteFileBytes(side + "\\velkarin.log", "");
-    SetWriteTime(side + "\\velkarin.log", 133000000000000000ull);
+    SetWriteTime(side + "\\velkarin.log", kBaseTime);
   }
+  SetWriteTime(dir / "source\\velkarin.out", kBaseTime);
+  SetWriteTime(dir / "source\\velkarin.err", kBaseTime);
   WriteIni(target + "\\velkarin.ini",
-           Ini(dir, "ВыводитьСтатистикуСинхронизации=да\nУдалятьНенужныеФайлы=да\nВопросПриОшибке=нет\n"));
+           Ini(dir, "ВыводитьСтатистикуСинхронизации=да\nУдалятьНенужныеФайлы=да\nВопросПриОшибке=нет\n"
+                    "[Игнорировать]\n# none\n"));
   const std::string ini = ReadFileBytes(target + "\\velkarin.ini").value_or("");
   const VelkarinRun run = RunVelkarin("", target);  // finds velkarin.ini there
   ASSERT_TRUE(run.exited);

@@ -264,8 +264,29 @@ TEST_F(Worker, EscapeAnsweredYesStopsBetweenFilesAndStartsNothing) {
       many.push_back("d" + std::to_string(d) + "\\f" + std::to_string(f));
   }
   MakeTree(source, many);
-  const VelkarinRun run = Run("", {{"Синхронизация файлов и каталогов", "yes", true}});
-  ASSERT_TRUE(run.boxes[0].shown);
+  // Escape is typed once the copying has begun (a directory of the source
+  // is in the target), so that the stop lands among the files, not in the
+  // scan.
+  WriteIni(dir / "velkarin.ini", "[Основные параметры]\nКаталогИсточник=" + source +
+                                     "\nКаталогПриемник=" + target +
+                                     "\nВыводитьСтатистикуСинхронизации=да\n");
+  PROCESS_INFORMATION process{};
+  ASSERT_TRUE(StartProcess("\"" + ExeDir() + "\\velkarin.exe\"", dir.Path(), process));
+  for (int i = 0; i < 1000 && !Exists(target + "\\d0"); ++i) {
+    if (WaitForSingleObject(process.hProcess, 20) == WAIT_OBJECT_0) break;
+  }
+  BoxReport question;
+  {
+    BoxAnswerer answerer("Синхронизация файлов и каталогов", "yes", 15000);
+    RunProcess("\"" + ExeDir() + "\\answer_box.exe\" --escape velkarin.v2 15000", "", 20000);
+    question = answerer.Finish();
+  }
+  const bool exited = WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0;
+  if (!exited) TerminateProcess(process.hProcess, 255);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  ASSERT_TRUE(exited) << "velkarin.exe did not end by itself";
+  ASSERT_TRUE(question.shown) << "the abort question";
   EXPECT_EQ(Started(), "<not started>");
   // Whatever was copied is whole; the run did not finish.
   const Tree copied = ReadTree(target);
