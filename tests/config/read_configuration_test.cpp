@@ -2,13 +2,16 @@
 // platform's own profile reader.
 #include <gtest/gtest.h>
 
+#include <iostream>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "app/error_report.h"
 #include "config/sync_config.h"
 #include "fileops/create_directory_path.h"
+#include "log/logs.h"
 #include "tests/support/test_support.h"
 
 using namespace testing_support;
@@ -22,6 +25,10 @@ struct Loaded {
   bool result = false;
   bool threw = false;
   std::string thrown;
+  unsigned long thrownError = 0;
+  // At the throw: neither log was attached, nor tried and given up on (a
+  // log that cannot be created leaves its C++ stream failed).
+  bool logsUntouchedAtThrow = false;
   bool clearReadOnly = false, deleteUnneeded = false, askOnError = false, writeStatistics = false;
   std::string runCommand, runArguments, runningCheckName, sourceDir, targetDir;
   std::optional<std::string> errorLog, statsLog;  // as they were before teardown
@@ -32,8 +39,10 @@ struct Loaded {
 
 // Loads the ini file at `iniPath`; the logs are read before the
 // configuration is destroyed, and the streams are restored before anything
-// is asserted.
-Loaded LoadFile(const std::string& iniPath) {
+// is asserted. With `reportThrown`, a thrown creation error is reported
+// there and then, with the logs as the load left them, as the program's
+// entry reports it.
+Loaded LoadFile(const std::string& iniPath, bool reportThrown = false) {
   Loaded loaded;
   StdStreamGuard guard;
   {
@@ -43,6 +52,9 @@ Loaded LoadFile(const std::string& iniPath) {
     } catch (const DirectoryCreationError& error) {
       loaded.threw = true;
       loaded.thrown = error.text;
+      loaded.thrownError = error.systemError;
+      loaded.logsUntouchedAtThrow = !ErrorLogReachesFile() && std::cerr.good() && std::cout.good();
+      if (reportThrown) ReportThrownText(error.systemError, error.text);
     }
     std::fflush(stdout);
     std::fflush(stderr);
@@ -73,10 +85,10 @@ Loaded LoadFile(const std::string& iniPath) {
 
 // Writes `ini` (Windows-1251 text with LF line ends) as "test.ini" with CR LF
 // line ends, and loads it.
-Loaded Load(const TempDir& dir, const std::string& ini) {
+Loaded Load(const TempDir& dir, const std::string& ini, bool reportThrown = false) {
   const std::string iniPath = dir / "test.ini";
   WriteFileBytes(iniPath, WithCrLf(ini));
-  return LoadFile(iniPath);
+  return LoadFile(iniPath, reportThrown);
 }
 
 std::string CurrentDir() {
@@ -84,16 +96,6 @@ std::string CurrentDir() {
   const DWORD length = GetCurrentDirectoryA(sizeof(buffer), buffer);
   return std::string(buffer, length);
 }
-
-// The program's own default target lives on drive C: of the test prefix;
-// tests that load it remove what they created.
-struct DefaultTargetCleanup {
-  const std::string path = "C:\\Каду++ Клиент";
-  const bool existed = Exists(path);
-  ~DefaultTargetCleanup() {
-    if (!existed) DeleteTree(path);
-  }
-};
 
 void ExpectAllDefaults(const Loaded& loaded, const std::string& sourceDir) {
   EXPECT_TRUE(loaded.result);
@@ -113,7 +115,7 @@ void ExpectAllDefaults(const Loaded& loaded, const std::string& sourceDir) {
 
 TEST(ReadConfiguration, EmptyMainSectionGivesEveryDefault) {
   TempDir dir("cfg");
-  DefaultTargetCleanup cleanup;
+  DefaultTargetGuard defaultTarget;
   ScopedCurrentDir cwd(dir.Path());
   const Loaded loaded = Load(dir, "[Основные параметры]\n");
   ExpectAllDefaults(loaded, dir.Path() + "\\");
@@ -124,7 +126,7 @@ TEST(ReadConfiguration, EmptyMainSectionGivesEveryDefault) {
 
 TEST(ReadConfiguration, TheDefaultTemplateReadsBackAsAllDefaults) {
   TempDir dir("tpl");
-  DefaultTargetCleanup cleanup;
+  DefaultTargetGuard defaultTarget;
   ScopedCurrentDir cwd(dir.Path());
   const std::optional<std::string> bytes = ReadFileBytes(VELKARIN_TEMPLATE_PATH);
   ASSERT_TRUE(bytes.has_value());
@@ -239,12 +241,25 @@ TEST(ReadConfiguration, EmptyOrOverlongTargetIsRefusedWithTheBox) {
 TEST(ReadConfiguration, TargetThatCannotBeCreatedThrowsBeforeAnyLog) {
   TempDir dir("blk");
   WriteFileBytes(dir / "file", "x");
-  const Loaded loaded = Load(dir, "[Основные параметры]\nКаталогПриемник=" + (dir / "file\\sub") +
-                                      "\nКаталогИсточник=" + dir.Path() + "\n");
-  EXPECT_TRUE(loaded.threw);
-  EXPECT_EQ(loaded.thrown, "невозможно создать каталог \"" + (dir / "file") +
-                               "\" т.к. найден файл с тем же именем");
-  EXPECT_FALSE(Exists(dir / "file\\sub"));
+  const std::string ini = "[Основные параметры]\nКаталогПриемник=" + (dir / "file\\sub") +
+                          "\nКаталогИсточник=" + dir.Path() + "\n";
+  BoxAnswerer box("velkarin", "ok");
+  const Loaded loaded = Load(dir, ini, /*reportThrown=*/true);
+  const BoxReport report = box.Finish();
+  ASSERT_TRUE(loaded.threw);
+  const std::string text =
+      "невозможно создать каталог \"" + (dir / "file") + "\" т.к. найден файл с тем же именем";
+  EXPECT_EQ(loaded.thrown, text);
+  EXPECT_EQ(loaded.thrownError, static_cast<unsigned long>(ERROR_ALREADY_EXISTS));
+  // The logs live in the target, so they are opened only once it exists:
+  // trying them first would leave both streams discarding everything.
+  EXPECT_TRUE(loaded.logsUntouchedAtThrow) << "a log was opened or tried before the target existed";
+  // With no log to take it, the report is shown, so the user learns why.
+  ASSERT_TRUE(report.shown) << "the thrown text was not shown";
+  EXPECT_EQ(report.text, "Ошибка [183], " + text);
+  EXPECT_EQ(report.icon, "error");
+  // Nothing was written anywhere: the file in the way is as it was.
+  EXPECT_EQ(ReadTree(dir.Path()), (std::map<std::string, std::string>{{"file", "x"}, {"test.ini", WithCrLf(ini)}}));
 }
 
 TEST(ReadConfiguration, DirectoriesAreStoredInTheSystemsFullForm) {

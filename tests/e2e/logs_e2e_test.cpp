@@ -1,7 +1,7 @@
 // The two logs in the target directory: created per run, removed when empty.
 #include <gtest/gtest.h>
 
-#include "tests/e2e/e2e_support.h"
+#include "tests/e2e/sync_fixture.h"
 
 using namespace e2e;
 using namespace testing_support;
@@ -64,15 +64,36 @@ TEST(Logs, EarlierLogsAreReplacedNotAppendedTo) {
 }
 
 TEST(Logs, UnrelatedFilesInTheTargetAreLeftAlone) {
+  // Files beside the logs that a careless run would take. Deletion is on,
+  // so the ini file in the target (this run's own) would go as surplus; the
+  // source offers older files named like the logs, which would be copied
+  // over them (an [Игнорировать] section that does not name the logs keeps
+  // the default ignore list out of it); and an empty velkarin.log, the
+  // same on both sides, must not go with the empty logs.
   TempDir dir("keep");
-  CreateDirectoryA((dir / "target").c_str(), nullptr);
-  WriteFileBytes(dir / "target\\velkarin.ini", "mine");
-  WriteFileBytes(dir / "target\\velkarin.log", "");
-  WriteIni(dir / "velkarin.ini", Ini(dir, ""));
-  const VelkarinRun run = RunVelkarin("", dir.Path());
+  const std::string target = dir / "target";
+  MakeTree(dir / "source", {"velkarin.out", "velkarin.err"});
+  CreateDirectoryA(target.c_str(), nullptr);
+  for (const std::string& side : {dir / "source", target}) {
+    WriteFileBytes(side + "\\velkarin.log", "");
+    SetWriteTime(side + "\\velkarin.log", kBaseTime);
+  }
+  SetWriteTime(dir / "source\\velkarin.out", kBaseTime);
+  SetWriteTime(dir / "source\\velkarin.err", kBaseTime);
+  WriteIni(target + "\\velkarin.ini",
+           Ini(dir, "ВыводитьСтатистикуСинхронизации=да\nУдалятьНенужныеФайлы=да\nВопросПриОшибке=нет\n"
+                    "[Игнорировать]\n# none\n"));
+  const std::string ini = ReadFileBytes(target + "\\velkarin.ini").value_or("");
+  const VelkarinRun run = RunVelkarin("", target);  // finds velkarin.ini there
   ASSERT_TRUE(run.exited);
-  EXPECT_EQ(ReadFileBytes(dir / "target\\velkarin.ini").value_or(""), "mine");
-  EXPECT_TRUE(Exists(dir / "target\\velkarin.log"));
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_EQ(ReadFileBytes(target + "\\velkarin.ini").value_or("<missing>"), ini);
+  EXPECT_EQ(ReadFileBytes(target + "\\velkarin.log").value_or("<missing>"), "");
+  // Nothing to do: the statistics are the phase lines alone, and no error.
+  std::string phases;
+  for (const std::string& line : kPhases) phases += line + "\r\n";
+  EXPECT_EQ(ReadFileBytes(target + "\\velkarin.out").value_or("<missing>"), phases);
+  EXPECT_FALSE(Exists(target + "\\velkarin.err")) << ReadFileBytes(target + "\\velkarin.err").value_or("");
 }
 
 TEST(Logs, LogThatCannotBeCreatedIsSkippedAndNothingElseIsTouched) {

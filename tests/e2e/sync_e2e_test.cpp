@@ -65,13 +65,21 @@ TEST_F(Sync, ReadOnlyFilesFollowTheSwitch) {
   SetWriteTime(target + "\\plain.txt", kBaseTime);
   SetFileAttributesA((source + "\\ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
   Run();
-  EXPECT_FALSE(GetFileAttributesA((target + "\\ro.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
+  // A missing file's attributes read as INVALID_FILE_ATTRIBUTES, every bit
+  // set: the copy itself is checked before its read-only bit.
+  EXPECT_EQ(ReadFileBytes(target + "\\ro.txt"), "ro.txt") << "ro.txt not copied";
+  const DWORD cleared = GetFileAttributesA((target + "\\ro.txt").c_str());
+  ASSERT_NE(cleared, INVALID_FILE_ATTRIBUTES);
+  EXPECT_FALSE(cleared & FILE_ATTRIBUTE_READONLY) << "read-only kept although the switch is on";
   EXPECT_EQ(ReadFileBytes(target + "\\plain.txt"), "plain.txt") << "read-only target overwritten";
   EXPECT_FALSE(Exists(target + "\\velkarin.err"));
 
   DeleteTree(target + "\\ro.txt");
   Run("СниматьReadOnly=нет\n");
-  EXPECT_TRUE(GetFileAttributesA((target + "\\ro.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
+  EXPECT_EQ(ReadFileBytes(target + "\\ro.txt"), "ro.txt") << "ro.txt not copied again";
+  const DWORD kept = GetFileAttributesA((target + "\\ro.txt").c_str());
+  ASSERT_NE(kept, INVALID_FILE_ATTRIBUTES);
+  EXPECT_TRUE(kept & FILE_ATTRIBUTE_READONLY) << "read-only cleared although the switch is off";
   SetFileAttributesA((source + "\\ro.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
   SetFileAttributesA((target + "\\ro.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
 }

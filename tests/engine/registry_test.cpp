@@ -288,34 +288,3 @@ TEST(BuildWorkList, NamesRecordsByRelativePathAndTakesTheirFiles) {
   EXPECT_TRUE(x->record.entries.empty()) << "a file lives in one place at a time";
   EXPECT_TRUE(root->record.entries.empty());
 }
-
-TEST(CompareFiles, TwentyThousandEntriesEachSide) {
-  // Most files match, every 50th changed, every 100th only in the source,
-  // every 100th target file only in the target; target listed in reverse.
-  DirRecord source(".");
-  DirRecord target(".");
-  const int count = 20000;
-  int expectNew = 0, expectChanged = 0, expectTargetOnly = 0;
-  for (int i = 0; i < count; ++i) {
-    const std::string name = "file" + std::to_string(i) + ".dat";
-    source.entries.push_back(File(name, 1000));
-    if (i % 100 == 7) {
-      ++expectNew;
-      continue;
-    }
-    if (i % 50 == 3) ++expectChanged;
-    target.entries.push_back(File(i % 2 ? name : "FILE" + std::to_string(i) + ".DAT",
-                                  i % 50 == 3 ? 1000 + 3 * kSecond : 1000));
-  }
-  for (int i = 0; i < count / 100; ++i, ++expectTargetOnly)
-    target.entries.push_back(File("extra" + std::to_string(i)));
-  std::reverse(target.entries.begin(), target.entries.end());
-
-  CompareFiles(source, target);
-  int gotNew = 0, gotChanged = 0;
-  for (const FileEntry& entry : source.entries) (entry.isNew ? gotNew : gotChanged)++;
-  EXPECT_EQ(gotNew, expectNew);
-  EXPECT_EQ(gotChanged, expectChanged);
-  ASSERT_EQ(static_cast<int>(target.entries.size()), expectTargetOnly);
-  EXPECT_STREQ(target.entries.back().name, "extra0") << "target order is kept";
-}

@@ -81,18 +81,34 @@ TEST(CreateDirectoryPath, NetworkPathWithoutShareIsAnInvalidName) {
 }
 
 TEST(CreateDirectoryPath, FailedCreationCarriesTheSystemError) {
-  // A drive that does not exist: the first level is "not found", and
-  // creating it fails with the platform's own code.
+  // A drive that does not exist: Wine reads its first level as "file not
+  // found", so the level is created, and that creation fails for the same
+  // reason with ERROR_FILE_NOT_FOUND. (Windows says "path not found" for
+  // both calls, and the level is then passed over.)
   if (GetLogicalDrives() & (1u << ('Q' - 'A'))) GTEST_SKIP() << "drive Q: exists here";
   const Thrown result = Create("Q:\\нет\\такого");
   ASSERT_TRUE(result.threw);
   EXPECT_EQ(result.text, "невзможно создать каталог \"Q:\\нет\"");
-  // The same code the platform gives for that one call (3 on Windows, 2
-  // under Wine).
-  ASSERT_FALSE(CreateDirectoryA("Q:\\нет", nullptr));
-  const DWORD expected = GetLastError();
-  EXPECT_NE(expected, 0u);
-  EXPECT_EQ(result.error, expected);
+  EXPECT_EQ(result.error, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+}
+
+TEST(CreateDirectoryPath, FailedCreationCarriesTheCreationsOwnError) {
+  // A link whose directory is gone: the level reads as "file not found",
+  // yet its name is taken, so creating it fails with ERROR_ALREADY_EXISTS.
+  // The code thrown is the creation's, not the earlier look-up's (2), and
+  // not one fixed value: the case above gives another.
+  TempDir dir("dangling");
+  CreateDirectoryA((dir / "gone").c_str(), nullptr);
+  if (!MakeSymbolicLink(dir / "gone", dir / "link")) GTEST_SKIP() << "no Unix links here (not Wine)";
+  ASSERT_TRUE(RemoveDirectoryA((dir / "gone").c_str()));
+  const Thrown result = Create(dir / "link\\sub");
+  // Wine can neither see nor remove a dangling link: it goes from the Unix
+  // side, and is awaited by creating a directory of its name.
+  StartUnixProgram("Z:\\bin\\rm", "Z:\\bin\\rm -f \"" + UnixPath(dir / "link") + "\"");
+  for (int i = 0; i < 250 && !CreateDirectoryA((dir / "link").c_str(), nullptr); ++i) Sleep(20);
+  ASSERT_TRUE(result.threw);
+  EXPECT_EQ(result.text, "невзможно создать каталог \"" + (dir / "link") + "\"");
+  EXPECT_EQ(result.error, static_cast<DWORD>(ERROR_ALREADY_EXISTS));
 }
 
 TEST(CreateDirectoryPath, PathBeyondTheBufferIsAnInvalidName) {

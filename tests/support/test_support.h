@@ -151,6 +151,20 @@ bool StartUnixProgram(const std::string& program, const std::string& commandLine
 // shows it as a reparse point, as Windows shows a junction.
 bool MakeSymbolicLink(const std::string& target, const std::string& link);
 
+// The program's default target, "C:\\Каду++ Клиент" on the test prefix's
+// drive C:, which the prefix keeps from one run to the next. A test that
+// lets the program use it starts from no such directory and leaves none:
+// what an earlier or failed test left there cannot make its checks pass or
+// fail.
+class DefaultTargetGuard {
+ public:
+  static constexpr const char* kPath = "C:\\Каду++ Клиент";
+  DefaultTargetGuard() { DeleteTree(kPath); }
+  ~DefaultTargetGuard() { DeleteTree(kPath); }
+  DefaultTargetGuard(const DefaultTargetGuard&) = delete;
+  DefaultTargetGuard& operator=(const DefaultTargetGuard&) = delete;
+};
+
 // Holds a file open without sharing from another process while alive.
 class FileHolder {
  public:

@@ -20,9 +20,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
 
   const char* wait = std::strstr(commandLine, "--wait ");
   if (wait == nullptr) {
-    if (std::FILE* file = std::fopen(marker.c_str(), "wb")) {
+    // Written aside and renamed into place: a test that sees the marker
+    // sees all of it, with no pause to let the write finish.
+    const std::string partial = marker + ".partial";
+    if (std::FILE* file = std::fopen(partial.c_str(), "wb")) {
       std::fprintf(file, "%s\r\n%s", cwd, commandLine);
       std::fclose(file);
+      MoveFileExA(partial.c_str(), marker.c_str(), MOVEFILE_REPLACE_EXISTING);
     }
     return 0;
   }
