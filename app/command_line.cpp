@@ -31,7 +31,18 @@ bool IsSeparator(char c) noexcept {
 CommandLineOption FindCommandLineOption(const char* commandLine) {
   if (HasOption(commandLine, 'g')) return CommandLineOption::GenerateIni;
   if (HasOption(commandLine, 'h')) return CommandLineOption::ShowHelp;
+  if (PublishIniName(commandLine) != nullptr) return CommandLineOption::PublishListing;
   return CommandLineOption::None;
+}
+
+const char* PublishIniName(const char* commandLine) {
+  if (commandLine[0] != '/' || (commandLine[1] != 'p' && commandLine[1] != 'P') ||
+      !IsSeparator(commandLine[2])) {
+    return nullptr;
+  }
+  const char* rest = commandLine + 2;
+  while (*rest == ' ') ++rest;
+  return rest;
 }
 
 bool IsDrivePath(const char* path) noexcept {

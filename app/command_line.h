@@ -2,7 +2,7 @@
 #include "config/limits.h"
 
 // What the command line asks for before anything else happens.
-enum class CommandLineOption { None, GenerateIni, ShowHelp };
+enum class CommandLineOption { None, GenerateIni, ShowHelp, PublishListing };
 
 // Characters that may stand around an option: end of text, backspace (8,
 // not the tab), line feed, carriage return and space.
@@ -11,7 +11,13 @@ enum class CommandLineOption { None, GenerateIni, ShowHelp };
 // Looks at the first "/g" (any case) and, failing that, the first "/h".
 // An occurrence counts only with a separator after it and either the start
 // of the text or a separator before it; "/g" wins when both are present.
+// Failing both, "/p" (any case) at the very start followed by a separator
+// asks to publish the source's listing.
 [[nodiscard]] CommandLineOption FindCommandLineOption(const char* commandLine);
+
+// For "/p [ini name]": the ini name that follows the switch and its blanks
+// (empty for none); null when the text does not start with the switch.
+[[nodiscard]] const char* PublishIniName(const char* commandLine);
 
 // Builds the ini path from the command-line text (taken whole: quotes and
 // trailing blanks stay). Empty text names "velkarin.ini" in the current

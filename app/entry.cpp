@@ -5,6 +5,7 @@
 #include "app/command_line.h"
 #include "app/default_ini.h"
 #include "app/error_report.h"
+#include "app/publish.h"
 #include "config/own_file_paths.h"
 #include "config/sync_config.h"
 #include "app/run_control.h"
@@ -25,11 +26,33 @@ constexpr const char* kUsageText =
     "<имя файла инициализации> - если задано не полное имя файла, то файл должен находиться "
     "в рабочем каталоге утилиты синхронизации.\n"
     "/g - создать файл инициализации по умолчанию\n"
-    "/h - вывести это сообщение";
+    "/h - вывести это сообщение\n"
+    "/p [<имя файла инициализации>] - опубликовать список файлов каталога источника (velkarin.lst)";
 
 void GenerateIniAndConfirm() {
   WriteDefaultIni();
   ShowProgramBox(kGeneratedText, MB_OK);
+}
+
+bool CanOpenForReading(const char* path) {
+  win32::ScopedFile file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return file.Valid();
+}
+
+bool ResolveAgainstCurrentDirectory(const char* name, char (&iniPath)[kPathSize]) {
+  char currentDir[kPathSize];
+  const DWORD length = GetCurrentDirectoryA(kPathSize, currentDir);
+  const bool haveCurrentDir = length != 0 && length < kPathSize;
+  return ResolveIniPath(name, haveCurrentDir ? currentDir : nullptr, iniPath);
+}
+
+// For "/p": the ini file named after the switch, or the default one, must
+// be there; no file is offered to be generated.
+bool LocateNamedIniFile(const char* name, char (&iniPath)[kPathSize]) {
+  if (ResolveAgainstCurrentDirectory(name, iniPath) && CanOpenForReading(iniPath)) return true;
+  ShowProgramBox("Ошибка при задании имени ini-файла.\n Задайте существующий файл.", MB_OK | MB_ICONERROR);
+  return false;
 }
 
 // True when the run goes on; false when an option was handled.
@@ -41,26 +64,21 @@ bool HandleCommandLineOptions(const char* commandLine) {
     case CommandLineOption::ShowHelp:
       ShowProgramBox(kUsageText, MB_OK | MB_ICONINFORMATION);
       return false;
+    case CommandLineOption::PublishListing: {
+      char iniPath[kPathSize];
+      if (LocateNamedIniFile(PublishIniName(commandLine), iniPath)) PublishSourceListing(iniPath);
+      return false;
+    }
     case CommandLineOption::None:
       break;
   }
   return true;
 }
 
-bool CanOpenForReading(const char* path) {
-  win32::ScopedFile file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  return file.Valid();
-}
-
 // Resolves the ini path and makes sure it can be read. False ends the
 // program: the user has been told, or has chosen to generate a file.
 bool LocateIniFile(const char* commandLine, char (&iniPath)[kPathSize]) {
-  char currentDir[kPathSize];
-  const DWORD length = GetCurrentDirectoryA(kPathSize, currentDir);
-  const bool haveCurrentDir = length != 0 && length < kPathSize;
-  const bool resolved =
-      ResolveIniPath(commandLine, haveCurrentDir ? currentDir : nullptr, iniPath);
+  const bool resolved = ResolveAgainstCurrentDirectory(commandLine, iniPath);
   if (resolved && CanOpenForReading(iniPath)) return true;
   // A path that does not fit its buffer is refused like a named file that
   // cannot be opened; offering to generate a file there would fail too.

@@ -12,6 +12,7 @@
 #include "config/directory_path.h"
 #include "config/full_path.h"
 #include "config/rule_lists.h"
+#include "config/source_directory.h"
 #include "config/sync_config.h"
 #include "config/yes_no.h"
 #include "fileops/create_directory_path.h"
@@ -102,6 +103,14 @@ void RefuseSource() {
 
 }  // namespace
 
+bool ReadSourceDirectory(const char* iniPath, char (&sourceDir)[kPathSize]) {
+  IniFile ini(iniPath);
+  char currentDir[kPathSize] = "";
+  const DWORD currentSize = GetCurrentDirectoryA(kPathSize, currentDir);
+  if (currentSize == 0 || currentSize >= kPathSize) currentDir[0] = '\0';
+  return StoreFullDirectory(ini.Value("КаталогИсточник", currentDir), sourceDir);
+}
+
 bool SyncConfig::ReadConfiguration(const char* iniPath) {
   IniFile ini(iniPath);
 
@@ -132,6 +141,7 @@ bool SyncConfig::ReadConfiguration(const char* iniPath) {
   }
   askOnError = !IsNo(ini.Value("ВопросПриОшибке", YesNoText(askOnError)));
   if (!ini.ValueInto("ПроверятьЗапущеноЛиУже", kDefaultProgram, runningCheckName)) return false;
+  usePublishedListing = !IsNo(ini.Value("ИспользоватьСписокИсточника", YesNoText(usePublishedListing)));
 
   return ReadRuleLists(*this, iniPath, ini.WorkBuffer());
 }

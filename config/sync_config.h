@@ -52,6 +52,8 @@ class SyncConfig {
   bool longPathCapable = false;  // the system takes extended-length paths
   HWND__* progressWindowHandle = nullptr;  // where status texts go, if set
   RunControl* runControl = nullptr;        // the window's pause and stop, if set
+  bool usePublishedListing = true;  // ИспользоватьСписокИсточника: read the source's listing if any
+  bool sourceFromListing = false;   // this run's source snapshot came from the listing
   // Full paths of the program's logs, ini file and executable: never
   // deleted or overwritten by the run.
   std::vector<std::string> ownFiles;

@@ -40,6 +40,7 @@ void Append(const WIN32_FIND_DATAW& data, std::vector<ListedItem>& items) {
   ListedItem& item = items.emplace_back();
   item.attributes = data.dwFileAttributes;
   item.lastWriteTime = {data.ftLastWriteTime.dwLowDateTime, data.ftLastWriteTime.dwHighDateTime};
+  item.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   ConvertName(data.cFileName, item);
 }
 

@@ -13,6 +13,7 @@
 struct ListedItem {
   std::uint32_t attributes = 0;  // the platform's attribute bits
   FileTime lastWriteTime;
+  std::uint64_t size = 0;
   // Windows-1251. When `nameExact` is false the name holds characters that
   // code page cannot hold; they are shown here as "?" and the name must
   // never be used as a path: the narrow calls would take look-alikes for

@@ -11,6 +11,7 @@
 #include "config/full_path_entries.h"
 #include "config/stays_inside_root.h"
 #include "config/sync_config.h"
+#include "engine/listing_file.h"
 #include "engine/registry.h"
 #include "engine/scan.h"
 #include "engine/skip_existing.h"
@@ -129,6 +130,38 @@ void ResolveFullPathEntries(SyncConfig& config) {
   }
 }
 
+// The listing and its temporary file at a root are the publisher's, never
+// part of a release: not copied, compared, counted or deleted.
+void LeaveOutListingFiles(DirNode* root) {
+  RemovePath(root, kListingFileName);
+  RemovePath(root, kListingTemporaryName);
+}
+
+// The source snapshot: from the published listing at the source root when
+// there is a valid one (one read instead of a listing per directory), with
+// the ignore list applied as the scan would; otherwise by scanning. A
+// listing that cannot be trusted is named in the statistics log.
+bool ReadSourceSnapshot(SyncConfig& config, DirNode* source, DirectoryLister& lister) {
+  if (config.usePublishedListing) {
+    const ListingRead read = ReadPublishedListing(config.sourceDir, source);
+    if (read.use == ListingUse::Used) {
+      StatsLog() << "источник прочитан из списка \"" << read.path << "\", опубликованного "
+                 << LocalTimeText(read.published) << std::endl;
+      config.sourceFromListing = true;
+      LeaveOutIgnored(source, "", config.ignoreList);
+      LeaveOutListingFiles(source);
+      return true;
+    }
+    if (read.use == ListingUse::Refused) {
+      StatsLog() << "список источника \"" << read.path << "\" не используется (" << read.reason
+                 << "): каталог источник сканируется полностью" << std::endl;
+    }
+  }
+  if (!ScanSource(config, source, config.sourceDir, "", lister)) return false;
+  LeaveOutListingFiles(source);
+  return true;
+}
+
 }  // namespace
 
 bool RunSynchronisation(SyncConfig& config) { return RunSynchronisation(config, SystemLister()); }
@@ -147,7 +180,7 @@ bool RunSynchronisation(SyncConfig& config, DirectoryLister& lister) {
   // The first letter of the scanning texts is a Latin "C", as users know them.
   SendProgressText(window, "Cканирование каталога источника");
   Phase("сканирование источника");
-  if (!ScanSource(config, source, config.sourceDir, "", lister) || config.StopRequested()) {
+  if (!ReadSourceSnapshot(config, source, lister) || config.StopRequested()) {
     // Without a picture of the source nothing may be decided: stop here.
     config.sourceSnapshot.reset();
     config.targetSnapshot.reset();
@@ -157,7 +190,9 @@ bool RunSynchronisation(SyncConfig& config, DirectoryLister& lister) {
 
   SendProgressText(window, "Cканирование каталога приемника");
   Phase("сканирование приемника");
-  if (!ScanTarget(config, target, config.targetDir, "", lister) ||
+  const bool targetListed = ScanTarget(config, target, config.targetDir, "", lister);
+  LeaveOutListingFiles(target);
+  if (!targetListed ||
       SourceEmptyWhileTargetIsNot(config) || config.StopRequested()) {
     config.sourceSnapshot.reset();
     config.targetSnapshot.reset();

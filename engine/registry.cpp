@@ -265,3 +265,26 @@ void BuildWorkList(std::vector<DirRecord>& list, DirNode* node, const std::strin
     BuildWorkList(list, child, path);
   }
 }
+
+void LeaveOutIgnored(DirNode* node, const std::string& relativePrefix,
+                     const std::vector<std::string>& ignoreList) {
+  if (ignoreList.empty()) return;
+  std::vector<FileEntry>& entries = node->record.entries;
+  std::string path;
+  entries.erase(std::remove_if(entries.begin(), entries.end(),
+                               [&](const FileEntry& entry) {
+                                 path = relativePrefix + entry.name;
+                                 return MatchesListEntry(path.c_str(), ignoreList);
+                               }),
+                entries.end());
+  for (DirNode* child = node->firstChild; child != nullptr;) {
+    DirNode* next = child->nextSibling;
+    path = relativePrefix + child->record.name;
+    if (MatchesListEntry(path.c_str(), ignoreList)) {
+      RemoveChild(node, child);
+    } else {
+      LeaveOutIgnored(child, path + "\\", ignoreList);
+    }
+    child = next;
+  }
+}

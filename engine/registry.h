@@ -45,3 +45,9 @@ void CompareFiles(DirRecord& sourceRecord, DirRecord& targetRecord);
 // work (DIR_MISSING, DIR_EXTRA, or files) to `list`, named by its relative
 // path. The snapshot records give up their files to the list.
 void BuildWorkList(std::vector<DirRecord>& list, DirNode* node, const std::string& parentPath);
+
+// Leaves out of a snapshot built without a scan (from a published listing)
+// what the scan would not have taken: every file and directory whose path
+// from the root matches `ignoreList`, with everything below it.
+void LeaveOutIgnored(DirNode* node, const std::string& relativePrefix,
+                     const std::vector<std::string>& ignoreList);

@@ -18,6 +18,7 @@ FileEntry MakeFileEntry(const ListedItem& item) {
   FileEntry entry;
   entry.attributes = item.attributes;
   entry.lastWriteTime = item.lastWriteTime;
+  entry.size = item.size;
   static_assert(sizeof(entry.name) == sizeof(item.name), "the listing's name field");
   std::memcpy(entry.name, item.name, sizeof(entry.name));
   return entry;

@@ -23,6 +23,7 @@ constexpr std::size_t kFileNameSize = 260;
 struct FileEntry {
   std::uint32_t attributes = 0;  // the platform's attribute bits
   FileTime lastWriteTime;
+  std::uint64_t size = 0;        // in bytes, as listed
   char name[kFileNameSize] = {};  // the long name, no path
   bool isNew = false;             // the target has no file of that name
   bool targetIsLink = false;      // the target's file of that name is a link

@@ -83,21 +83,34 @@ CopyResult CopyIntoTarget(const SyncConfig& config, const std::string& source, c
                                                                                      : CopyResult::Failed;
 }
 
-// Copies and logs; clears the read-only bit the copy carried over when asked.
-void CopyAndLog(SyncConfig& config, const std::string& source, const std::string& target,
+// Copies and logs; clears the read-only bit the copy carried over when
+// asked. True when the file was copied.
+bool CopyAndLog(SyncConfig& config, const std::string& source, const std::string& target,
                 DWORD sourceAttributes, bool targetExists, bool targetIsLink, bool onlyIfAbsent = false) {
   const CopyResult result = CopyIntoTarget(config, source, target, targetExists, targetIsLink, onlyIfAbsent);
-  if (result == CopyResult::LeftAsItIs) return;  // not an action: nothing to say
+  if (result == CopyResult::LeftAsItIs) return false;  // not an action: nothing to say
   if (result == CopyResult::Failed) {
-    if (config.Stopped()) return;  // cancelled by the user: nothing more is written
+    if (config.Stopped()) return false;  // cancelled by the user: nothing more is written
     ErrorLog() << "Ошибка копирования файла \"" << source << "\" в \"" << target << "\"" << std::endl;
     CountError(config);
-    return;
+    return false;
   }
   StatsLog() << "Копирование файла \"" << source << "\" в \"" << target << "\"" << std::endl;
   if (config.clearReadOnly && (sourceAttributes & FILE_ATTRIBUTE_READONLY)) {
     SetFileAttributesA(target.c_str(), sourceAttributes & ~FILE_ATTRIBUTE_READONLY);
   }
+  return true;
+}
+
+// A file of a published release whose size or time on the share is no
+// longer what the listing says. (A file that is gone is left to the copy,
+// which reports it as any failed copy.)
+bool ChangedSincePublished(const std::string& source, const FileEntry& entry) {
+  WIN32_FILE_ATTRIBUTE_DATA now;
+  if (!GetFileAttributesExA(source.c_str(), GetFileExInfoStandard, &now)) return false;
+  const std::uint64_t size = (static_cast<std::uint64_t>(now.nFileSizeHigh) << 32) | now.nFileSizeLow;
+  return size != entry.size || now.ftLastWriteTime.dwLowDateTime != entry.lastWriteTime.low ||
+         now.ftLastWriteTime.dwHighDateTime != entry.lastWriteTime.high;
 }
 
 void CreateAndCopy(SyncConfig& config, const DirRecord& record) {
@@ -121,7 +134,15 @@ void CreateAndCopy(SyncConfig& config, const DirRecord& record) {
     if (IsOwnFile(config.ownFiles, target)) continue;
     const std::string progress = std::string("Копирование ...\\") + entry.name;
     SendProgressText(config.progressWindowHandle, progress.c_str());
-    CopyAndLog(config, source, target, entry.attributes, !entry.isNew, entry.targetIsLink, entry.onlyIfAbsent);
+    const bool changedSincePublished = config.sourceFromListing && ChangedSincePublished(source, entry);
+    if (CopyAndLog(config, source, target, entry.attributes, !entry.isNew, entry.targetIsLink,
+                   entry.onlyIfAbsent) &&
+        changedSincePublished) {
+      // Taken as it is now, which is not the release that was published.
+      ErrorLog() << "Ошибка: файл \"" << source
+                 << "\" изменен после публикации списка источника, опубликуйте список заново" << std::endl;
+      CountError(config);
+    }
   }
 }
 
@@ -164,6 +185,6 @@ void CopyPairs(SyncConfig& config) {
       continue;
     }
     // A read-only target is replaced like any other (see ReplaceWithCopy).
-    CopyAndLog(config, source, target, sourceData.dwFileAttributes, targetExists, targetIsLink);
+    (void)CopyAndLog(config, source, target, sourceData.dwFileAttributes, targetExists, targetIsLink);
   }
 }

@@ -1,0 +1,101 @@
+#include "app/publish.h"
+
+#include <windows.h>
+
+#include <iostream>
+#include <sstream>
+#include <string>
+
+#include "config/source_directory.h"
+#include "config/sync_config.h"
+#include "engine/listing_file.h"
+#include "engine/scan.h"
+#include "win32/message_box.h"
+
+namespace {
+
+constexpr const char* kNotPublished = "Список источника не опубликован.\n";
+constexpr const char* kKept = "\nПрежний список, если он был, сохранен.";
+
+void Tell(const std::string& text, unsigned icon) { ShowProgramBox(text.c_str(), MB_OK | icon); }
+
+// The scan's error lines, caught instead of written to a log: publishing
+// writes no log, and the first line is what the box must say.
+class CapturedErrors {
+ public:
+  CapturedErrors() : saved_(std::cerr.rdbuf(lines_.rdbuf())) {}
+  ~CapturedErrors() { std::cerr.rdbuf(saved_); }
+  CapturedErrors(const CapturedErrors&) = delete;
+  CapturedErrors& operator=(const CapturedErrors&) = delete;
+  std::string First() const {
+    const std::string all = lines_.str();
+    return all.substr(0, all.find('\n'));
+  }
+
+ private:
+  std::ostringstream lines_;
+  std::streambuf* saved_;
+};
+
+std::size_t CountDirectories(const DirNode* node) {
+  std::size_t count = 0;
+  for (const DirNode* child = node->firstChild; child != nullptr; child = child->nextSibling) {
+    count += 1 + CountDirectories(child);
+  }
+  return count;
+}
+
+std::size_t CountFiles(const DirNode* node) {
+  std::size_t count = node->record.entries.size();
+  for (const DirNode* child = node->firstChild; child != nullptr; child = child->nextSibling) {
+    count += CountFiles(child);
+  }
+  return count;
+}
+
+}  // namespace
+
+void PublishSourceListing(const char* iniPath) {
+  char sourceDir[kPathSize];
+  if (!ReadSourceDirectory(iniPath, sourceDir)) {
+    Tell(std::string(kNotPublished) + "В файле \"" + iniPath + "\" не задан каталог источник.", MB_ICONERROR);
+    return;
+  }
+  if (GetFileAttributesA(sourceDir) == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = GetLastError();
+    Tell(std::string(kNotPublished) + "Ошибка " + std::to_string(error) + " доступа к каталогу источнику \"" +
+             sourceDir + "\".",
+         MB_ICONERROR);
+    return;
+  }
+  // Exactly a run's source scan, without the lists: every workstation
+  // applies its own. Only the listing's own files are left out.
+  SyncConfig config;
+  config.ignoreList = {kListingFileName, kListingTemporaryName};
+  DirSnapshot root = CreateSnapshot();
+  bool whole = false;
+  std::string firstError;
+  {
+    CapturedErrors errors;
+    whole = ScanSource(config, root.get(), sourceDir, "") && config.errorCount == 0;
+    firstError = errors.First();
+  }
+  if (!whole) {
+    // A partial listing would have every workstation delete what it left out.
+    Tell(std::string(kNotPublished) + firstError + kKept, MB_ICONERROR);
+    return;
+  }
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  const std::vector<std::uint8_t> bytes = SerializeListing(root.get(), {now.dwLowDateTime, now.dwHighDateTime});
+  std::uint32_t error = 0;
+  const std::string path = std::string(sourceDir) + kListingFileName;
+  if (!WritePublishedListing(sourceDir, bytes, error)) {
+    Tell(std::string(kNotPublished) + "Ошибка " + std::to_string(error) + " записи файла \"" + path + "\"." + kKept,
+         MB_ICONERROR);
+    return;
+  }
+  Tell("Список источника опубликован в файле \"" + path + "\".\nКаталогов: " +
+           std::to_string(CountDirectories(root.get())) + ", файлов: " + std::to_string(CountFiles(root.get())) + ".",
+       MB_ICONINFORMATION);
+}

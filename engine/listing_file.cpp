@@ -1,0 +1,121 @@
+#include "engine/listing_file.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "win32/handles.h"
+
+namespace {
+
+// A listing of a million files takes about 40 MB; anything far beyond that
+// is not a listing, and is not read into memory.
+constexpr std::uint64_t kLargestListing = 1ull << 30;
+
+const char* ReasonFor(ListingProblem problem) {
+  switch (problem) {
+    case ListingProblem::Truncated:
+      return "файл обрезан";
+    case ListingProblem::NewerFormat:
+      return "записан более новой версией программы";
+    case ListingProblem::BadName:
+      return "в нем недопустимое имя";
+    case ListingProblem::Corrupt:
+    case ListingProblem::None:
+      break;
+  }
+  return "файл поврежден";
+}
+
+bool ReadWhole(HANDLE file, std::vector<std::uint8_t>& bytes) {
+  std::size_t at = 0;
+  while (at < bytes.size()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - at, 1u << 24));
+    DWORD got = 0;
+    if (!ReadFile(file, bytes.data() + at, chunk, &got, nullptr) || got == 0) return false;
+    at += got;
+  }
+  return true;
+}
+
+}  // namespace
+
+ListingRead ReadPublishedListing(const std::string& sourceDir, DirNode* root) {
+  ListingRead read;
+  read.path = sourceDir + kListingFileName;
+  // Shared for deletion: a publisher may rename a new listing over this one
+  // while it is read; this handle keeps reading the old one whole.
+  win32::ScopedFile file(CreateFileA(read.path.c_str(), GENERIC_READ,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file.Valid()) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return read;
+    read.use = ListingUse::Refused;
+    read.reason = "ошибка " + std::to_string(error) + " открытия файла";
+    return read;
+  }
+  LARGE_INTEGER size;
+  read.use = ListingUse::Refused;
+  if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0 ||
+      static_cast<std::uint64_t>(size.QuadPart) > kLargestListing) {
+    read.reason = ReasonFor(ListingProblem::Corrupt);
+    return read;
+  }
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size.QuadPart));
+  if (!ReadWhole(file.Get(), bytes)) {
+    read.reason = "ошибка " + std::to_string(GetLastError()) + " чтения файла";
+    return read;
+  }
+  const ParsedListing parsed = ParseListing(bytes.data(), bytes.size(), root);
+  if (parsed.problem != ListingProblem::None) {
+    read.reason = ReasonFor(parsed.problem);
+    return read;
+  }
+  read.use = ListingUse::Used;
+  read.published = parsed.published;
+  return read;
+}
+
+bool WritePublishedListing(const std::string& sourceDir, const std::vector<std::uint8_t>& bytes,
+                           std::uint32_t& error) {
+  const std::string temporary = sourceDir + kListingTemporaryName;
+  const std::string path = sourceDir + kListingFileName;
+  bool written = false;
+  {
+    win32::ScopedFile file(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) {
+      error = GetLastError();
+      return false;
+    }
+    std::size_t at = 0;
+    written = true;
+    while (written && at < bytes.size()) {
+      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - at, 1u << 24));
+      DWORD put = 0;
+      written = WriteFile(file.Get(), bytes.data() + at, chunk, &put, nullptr) && put == chunk;
+      at += put;
+    }
+    written = written && FlushFileBuffers(file.Get());
+    if (!written) error = GetLastError();
+  }
+  if (written && MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return true;
+  }
+  if (written) error = GetLastError();
+  DeleteFileA(temporary.c_str());
+  return false;
+}
+
+std::string LocalTimeText(FileTime time) {
+  const FILETIME utc{time.low, time.high};
+  FILETIME local;
+  SYSTEMTIME parts;
+  if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &parts)) return "?";
+  char text[32];
+  std::snprintf(text, sizeof(text), "%02u.%02u.%04u %02u:%02u:%02u", parts.wDay, parts.wMonth, parts.wYear,
+                parts.wHour, parts.wMinute, parts.wSecond);
+  return text;
+}

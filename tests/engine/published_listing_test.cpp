@@ -1,0 +1,141 @@
+#include "engine/published_listing.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+FileEntry File(const std::string& name, std::uint64_t size, std::uint32_t attributes = 0x20) {
+  FileEntry entry;
+  std::snprintf(entry.name, sizeof(entry.name), "%s", name.c_str());
+  entry.attributes = attributes;
+  entry.size = size;
+  entry.lastWriteTime = {static_cast<std::uint32_t>(size * 7), 30000000};
+  return entry;
+}
+
+// A tree with names that fold together, in listing order, and a deeper level.
+DirSnapshot Sample() {
+  DirSnapshot root = CreateSnapshot();
+  root->record.entries = {File("b.txt", 1), File("README.TXT", 2), File("readme.txt", 3, 0x21)};
+  DirNode* modules = AppendChild(root.get(), CreateNode("Модули"));
+  modules->record.entries = {File("Печать.dll", 1ull << 33)};
+  AppendChild(AppendChild(root.get(), CreateNode("empty")), CreateNode("deeper"));
+  return root;
+}
+
+std::string Describe(const DirNode* node, const std::string& indent = "") {
+  std::string text;
+  for (const FileEntry& e : node->record.entries) {
+    text += indent + e.name + " " + std::to_string(e.attributes) + " " + std::to_string(e.size) + " " +
+            std::to_string(e.lastWriteTime.low) + "/" + std::to_string(e.lastWriteTime.high) + "\n";
+  }
+  for (const DirNode* child = node->firstChild; child != nullptr; child = child->nextSibling) {
+    text += indent + child->record.name + "\\\n" + Describe(child, indent + "  ");
+  }
+  return text;
+}
+
+ParsedListing Parse(const std::vector<std::uint8_t>& bytes, DirSnapshot& root) {
+  root = CreateSnapshot();
+  return ParseListing(bytes.data(), bytes.size(), root.get());
+}
+
+// Rewrites the checksum after a change to the payload, as a forger would.
+void Reseal(std::vector<std::uint8_t>& bytes) {
+  DirSnapshot root = CreateSnapshot();
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (std::size_t i = 36; i < bytes.size(); ++i) {
+    crc ^= bytes[i];
+    for (int k = 0; k < 8; ++k) crc = (crc & 1) ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
+  }
+  crc ^= 0xFFFFFFFFu;
+  for (int i = 0; i < 4; ++i) bytes[32 + i] = static_cast<std::uint8_t>(crc >> (8 * i));
+}
+
+}  // namespace
+
+TEST(PublishedListing, ReadsBackWhatWasPublishedInListingOrder) {
+  const DirSnapshot sample = Sample();
+  const std::vector<std::uint8_t> bytes = SerializeListing(sample.get(), {123, 456});
+  DirSnapshot root;
+  const ParsedListing parsed = Parse(bytes, root);
+  ASSERT_EQ(parsed.problem, ListingProblem::None);
+  EXPECT_EQ(parsed.published.low, 123u);
+  EXPECT_EQ(parsed.published.high, 456u);
+  EXPECT_EQ(parsed.directories, 3u);
+  EXPECT_EQ(parsed.files, 4u);
+  EXPECT_EQ(Describe(root.get()), Describe(sample.get()));
+  // About 20 bytes and the name per file.
+  EXPECT_EQ(bytes.size(), 36u + 4 + (3 * 21 + 5 + 10 + 10) + 4 + (1 + 6 + 4 + 21 + 10 + 4) + (1 + 5 + 4 + 4 + 1 + 6 + 4 + 4));
+}
+
+TEST(PublishedListing, DamagedTruncatedAndNewerListingsAreRefusedWhole) {
+  const DirSnapshot sample = Sample();
+  const std::vector<std::uint8_t> good = SerializeListing(sample.get(), {1, 2});
+  DirSnapshot root;
+
+  std::vector<std::uint8_t> bytes = good;
+  bytes[40] ^= 1;
+  EXPECT_EQ(Parse(bytes, root).problem, ListingProblem::Corrupt) << "checksum";
+  EXPECT_EQ(root->firstChild, nullptr);
+  EXPECT_TRUE(root->record.entries.empty());
+
+  bytes.assign(good.begin(), good.end() - 1);
+  EXPECT_EQ(Parse(bytes, root).problem, ListingProblem::Truncated);
+  bytes.assign(good.begin(), good.begin() + 20);
+  EXPECT_EQ(Parse(bytes, root).problem, ListingProblem::Truncated);
+
+  bytes = good;
+  bytes.push_back(0);
+  EXPECT_EQ(Parse(bytes, root).problem, ListingProblem::Corrupt) << "bytes left over";
+
+  bytes = good;
+  bytes[4] = 2;
+  EXPECT_EQ(Parse(bytes, root).problem, ListingProblem::NewerFormat);
+  bytes[0] = 'X';
+  EXPECT_EQ(Parse(bytes, root).problem, ListingProblem::Corrupt) << "magic";
+
+  // The header's totals must be what the payload holds.
+  bytes = good;
+  bytes[20] += 1;
+  EXPECT_EQ(Parse(bytes, root).problem, ListingProblem::Corrupt);
+}
+
+TEST(PublishedListing, NamesNoListingCouldReturnAndImpossibleCountsAreRefused) {
+  for (const char* name : {"..", ".", "..\\x", "a\\b", "a/b", "a:b", "a*", "a?b", "a|b", "a<b", "a\"b", "tab\t"}) {
+    DirSnapshot bad = CreateSnapshot();
+    bad->record.entries = {File("ok.txt", 1), File(name, 2)};
+    DirSnapshot root;
+    EXPECT_EQ(Parse(SerializeListing(bad.get(), {1, 1}), root).problem, ListingProblem::BadName) << name;
+    bad = CreateSnapshot();
+    AppendChild(bad.get(), CreateNode(name));
+    EXPECT_EQ(Parse(SerializeListing(bad.get(), {1, 1}), root).problem, ListingProblem::BadName) << name;
+    EXPECT_EQ(root->firstChild, nullptr) << name;
+  }
+  // A name a share can hold: refused at its copy, not here.
+  DirSnapshot device = CreateSnapshot();
+  device->record.entries = {File("CON", 1), File(std::string(255, 'x'), 1)};
+  DirSnapshot root;
+  EXPECT_EQ(Parse(SerializeListing(device.get(), {1, 1}), root).problem, ListingProblem::None);
+
+  // A file count far beyond what the payload can hold is refused before
+  // anything is allocated for it.
+  std::vector<std::uint8_t> bytes = SerializeListing(device.get(), {1, 1});
+  for (int i = 0; i < 4; ++i) bytes[36 + i] = 0xFF;
+  Reseal(bytes);
+  EXPECT_EQ(Parse(bytes, root).problem, ListingProblem::Corrupt);
+
+  // A directory marked as a file.
+  DirSnapshot marked = CreateSnapshot();
+  marked->record.entries = {File("dir", 1, 0x10)};
+  EXPECT_EQ(Parse(SerializeListing(marked.get(), {1, 1}), root).problem, ListingProblem::Corrupt);
+
+  // Nesting whose relative path would not fit the run's buffers.
+  DirSnapshot deep = CreateSnapshot();
+  DirNode* node = deep.get();
+  for (int level = 0; level < 5; ++level) node = AppendChild(node, CreateNode(std::string(250, 'd').c_str()));
+  EXPECT_EQ(Parse(SerializeListing(deep.get(), {1, 1}), root).problem, ListingProblem::Corrupt);
+}

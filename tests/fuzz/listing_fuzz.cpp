@@ -1,0 +1,70 @@
+// Arbitrary bytes as a published listing, as anyone who can write to the
+// share could leave one. A listing is refused whole or read whole: what is
+// read holds only names a directory listing could return, nests no deeper
+// than the run's paths allow, and publishes back to the very same bytes.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "config/limits.h"
+#include "engine/published_listing.h"
+#include "engine/snapshot.h"
+
+namespace {
+
+void Require(bool condition) {
+  if (!condition) std::abort();
+}
+
+void CheckTree(const DirNode* node, std::size_t pathLength, std::size_t& directories, std::size_t& files) {
+  Require(pathLength < kPathSize);
+  for (const FileEntry& entry : node->record.entries) {
+    Require(IsListableName(entry.name, std::strlen(entry.name)));
+    Require((entry.attributes & kAttributeDirectory) == 0);
+    ++files;
+  }
+  for (const DirNode* child = node->firstChild; child != nullptr; child = child->nextSibling) {
+    const std::size_t length = std::strlen(child->record.name);
+    Require(IsListableName(child->record.name, length));
+    ++directories;
+    CheckTree(child, pathLength + 1 + length, directories, files);
+  }
+}
+
+// Most inputs get a matching checksum, as a forger would give them, so that
+// the fuzzer reaches the payload's reader instead of stopping at the check.
+std::vector<std::uint8_t> Resealed(const std::uint8_t* data, std::size_t size) {
+  std::vector<std::uint8_t> bytes(data, data + size);
+  if (size < 36 || (size % 8) == 0) return bytes;
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (std::size_t i = 36; i < size; ++i) {
+    crc ^= bytes[i];
+    for (int k = 0; k < 8; ++k) crc = (crc & 1) ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
+  }
+  crc ^= 0xFFFFFFFFu;
+  for (int i = 0; i < 4; ++i) bytes[32 + i] = static_cast<std::uint8_t>(crc >> (8 * i));
+  return bytes;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* input, std::size_t size) {
+  const std::vector<std::uint8_t> bytes = Resealed(input, size);
+  const std::uint8_t* data = bytes.data();
+  DirSnapshot root = CreateSnapshot();
+  const ParsedListing parsed = ParseListing(data, size, root.get());
+  if (parsed.problem != ListingProblem::None) {
+    Require(root->firstChild == nullptr && root->record.entries.empty());
+    return 0;
+  }
+  std::size_t directories = 0;
+  std::size_t files = 0;
+  CheckTree(root.get(), 1, directories, files);
+  Require(directories == parsed.directories && files == parsed.files);
+  const std::vector<std::uint8_t> again = SerializeListing(root.get(), parsed.published);
+  Require(again.size() == size && std::memcmp(again.data(), data, size) == 0);
+  return 0;
+}
