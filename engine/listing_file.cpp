@@ -39,6 +39,23 @@ bool ReadWhole(HANDLE file, std::vector<std::uint8_t>& bytes) {
   return true;
 }
 
+// Renames the new listing over the old one. A workstation reading the old
+// one holds it open for a moment; Windows lets the rename through (the
+// reader shares deletion), Wine refuses it while any handle is open. The
+// rename is tried again for a few seconds: readers hold it only for one read.
+bool RenameIntoPlace(const std::string& temporary, const std::string& path, std::uint32_t& error) {
+  constexpr int kTries = 300;
+  for (int attempt = 0; attempt < kTries; ++attempt) {
+    if (MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      return true;
+    }
+    error = GetLastError();
+    if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) return false;
+    Sleep(10);
+  }
+  return false;
+}
+
 }  // namespace
 
 ListingRead ReadPublishedListing(const std::string& sourceDir, DirNode* root) {
@@ -101,10 +118,7 @@ bool WritePublishedListing(const std::string& sourceDir, const std::vector<std::
     written = written && FlushFileBuffers(file.Get());
     if (!written) error = GetLastError();
   }
-  if (written && MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return true;
-  }
-  if (written) error = GetLastError();
+  if (written && RenameIntoPlace(temporary, path, error)) return true;
   DeleteFileA(temporary.c_str());
   return false;
 }

@@ -387,11 +387,7 @@ FileHolder::~FileHolder() {
 
 namespace testing_support {
 
-namespace {
-
-// Runs a shell command line from Linux and waits (bounded) until `done` holds.
-template <typename Done>
-bool RunShell(const std::string& command, Done done) {
+bool RunUnixShell(const std::string& command, const std::function<bool()>& done) {
   // Wine splits the command line by Windows rules: one double-quoted
   // argument, so `command` holds no double quotes (nor names with blanks).
   if (!StartUnixProgram("Z:\\bin\\sh", "/bin/sh -c \"" + command + "\"")) return false;
@@ -401,8 +397,6 @@ bool RunShell(const std::string& command, Done done) {
   }
   return false;
 }
-
-}  // namespace
 
 ScopedUncShare::ScopedUncShare(const std::string& directory, const std::string& server) {
   char prefix[1024];
@@ -416,7 +410,7 @@ ScopedUncShare::ScopedUncShare(const std::string& directory, const std::string& 
       servers.find_first_of(" \"'") != std::string::npos) {
     return;
   }
-  if (RunShell("mkdir -p " + servers + " && ln -sfn " + unixDirectory + " " + link_,
+  if (RunUnixShell("mkdir -p " + servers + " && ln -sfn " + unixDirectory + " " + link_,
                [&] { return IsDirectory(unc + "\\"); })) {
     path_ = unc;
   }
@@ -425,7 +419,8 @@ ScopedUncShare::ScopedUncShare(const std::string& directory, const std::string& 
 ScopedUncShare::~ScopedUncShare() {
   if (link_.empty()) return;
   const std::string unc = path_;
-  RunShell("rm -f " + link_ + " && rmdir " + link_.substr(0, link_.rfind('/')), [&] { return unc.empty() || !IsDirectory(unc + "\\"); });
+  RunUnixShell("rm -f " + link_ + " && rmdir " + link_.substr(0, link_.rfind('/')),
+               [&] { return unc.empty() || !IsDirectory(unc + "\\"); });
 }
 
 }  // namespace testing_support

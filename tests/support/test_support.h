@@ -3,6 +3,7 @@
 // real files, real child processes, and the box answerer.
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -177,6 +178,11 @@ class FileHolder {
   PROCESS_INFORMATION process_{};
   bool holding_ = false;
 };
+
+// Runs `command` with /bin/sh from Linux and waits (bounded) until `done`
+// holds; Wine does not wait for a Unix child. The command line is split by
+// Windows rules, so `command` holds no double quotes nor names with blanks.
+bool RunUnixShell(const std::string& command, const std::function<bool()>& done);
 
 // Makes `\\server\share` lead to `directory`, as a network share does:
 // under Wine a UNC path reaches a Unix directory through a link in the
