@@ -90,7 +90,7 @@ def measure(files, base, source, identical, runs):
 
 
 def _measure_delays(files, base, source, identical, runs, published, rows, notes):
-    jitter_ms = _ms_list("VELKARIN_BENCH_SHARE_JITTER_MS", "0")[0]
+    jitter_ms = (_ms_list("VELKARIN_BENCH_SHARE_JITTER_MS", "0") or [0.0])[0]
     copy_delays = _ms_list("VELKARIN_BENCH_SHARE_COPY_MS", "1")
     listings = ["none", "published"] if published else ["none"]
     for delay in _ms_list("VELKARIN_BENCH_SHARE_MS", "1 10"):
