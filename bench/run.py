@@ -5,67 +5,24 @@ each after the disks have caught up (sync), medians:
   no-change   velkarin on an identical target   vs  bare_walk
   first copy  velkarin into an empty target     vs  bare_copy
   1% update   velkarin, deletion on, on a target 1% changed / gone / extra
-for 20,000 and 100,000 files, with wall time, ratios and peak memory.
+for 20,000 and 100,000 files, with wall time, ratios and peak memory; then
+the share rows (share_rows.py) on the 20,000-file tree.
 """
 import os
 import shutil
-import statistics
 import subprocess
 import sys
-import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import share_rows  # noqa: E402
 import trees  # noqa: E402
+from programs import BIN, PINNED, WORK, in_turn, median, velkarin, wine, winpath  # noqa: E402
 
-REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-BIN = os.path.join(REPO, "build", "win", "bin")
-WORK = os.path.join(REPO, "build", "bench")
 SEED = 20261208
+SHARE_MAX_FILES = 20000  # the share rows run on the first tree this size or smaller
 
 
-def winpath(path):
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
-
-
-PINNED = os.environ.get("VELKARIN_BENCH_FREE", "") == ""
-
-
-def wine(args, cwd=None):
-    """Runs one program under Wine (pinned to CPU 0 unless VELKARIN_BENCH_FREE
-    is set); returns (seconds, peak KiB)."""
-    pin = ["taskset", "-c", "0"] if PINNED else []
-    command = ["/usr/bin/time", "-f", "%M", "-o", os.path.join(WORK, "peak.txt")] + pin + ["wine"] + args
-    # Gigabytes written by the previous copy are still going to disk; the
-    # writeback would slow whichever program runs next.
-    os.sync()
-    start = time.perf_counter()
-    subprocess.run(command, cwd=cwd, check=True, stdout=subprocess.DEVNULL)
-    seconds = time.perf_counter() - start
-    with open(os.path.join(WORK, "peak.txt")) as f:
-        peak = int(f.read().split()[-1])
-    return seconds, peak
-
-
-def velkarin(source, target, deletion=False):
-    ini = os.path.join(WORK, "velkarin.ini")
-    text = ("[Основные параметры]\r\n"
-            f"КаталогИсточник={winpath(source)}\r\n"
-            f"КаталогПриемник={winpath(target)}\r\n"
-            "ПроверятьЗапущеноЛиУже=\r\nВыполнить=\r\n"
-            f"УдалятьНенужныеФайлы={'да' if deletion else 'нет'}\r\n")
-    with open(ini, "wb") as f:
-        f.write(text.encode("cp1251"))
-    result = wine([os.path.join(BIN, "velkarin.exe"), "velkarin.ini"], cwd=WORK)
-    if os.path.exists(os.path.join(target, "velkarin.err")):
-        raise SystemExit("velkarin.exe reported errors in " + target)
-    return result
-
-
-def median(values):
-    return statistics.median(values)
-
-
-def measure(files, runs):
+def measure(files, runs, with_share):
     base = os.path.join(WORK, f"t{files}")
     shutil.rmtree(base, ignore_errors=True)
     source = os.path.join(base, "source")
@@ -86,14 +43,6 @@ def measure(files, runs):
     walk_empty, velkarin_empty, empty_peaks = [], [], []
     copy, bare = [], []
     update = []
-    def in_turn(run, first, second):
-        """Runs both; the program goes first in even runs, the baseline in odd
-        ones, so that neither always inherits the other's aftermath."""
-        if run % 2 == 0:
-            return first(), second()
-        later = second()
-        return first(), later
-
     for run in range(runs):
         print(f"-- {files} files, run {run + 1} of {runs}", flush=True)
         (seconds, peak), walked = in_turn(
@@ -123,27 +72,34 @@ def measure(files, runs):
     rows["start-up"] = (median(velkarin_empty), median(walk_empty))
     rows["first copy"] = (median(copy), median(bare))
     rows["1% update"] = (median(update), None)
+    shared = share_rows.measure(files, base, source, identical, runs) if with_share else None
     shutil.rmtree(base, ignore_errors=True)
-    return rows, max(peaks), empty_peak
+    return rows, max(peaks), empty_peak, shared
 
 
 def main():
     runs = int(sys.argv[1]) if len(sys.argv) > 1 else 3
     sizes = [int(s) for s in sys.argv[2:]] or [20000, 100000]
     os.makedirs(WORK, exist_ok=True)
-    results = {files: measure(files, runs) for files in sizes}
+    share_size = next((files for files in sizes if files <= SHARE_MAX_FILES), None)
+    if not share_rows.enabled():
+        print("share rows skipped: VELKARIN_BENCH_SHARE=0")
+        share_size = None
+    elif share_size is None:
+        print(f"share rows skipped: no tree of {SHARE_MAX_FILES} files or fewer in this run")
+    results = {files: measure(files, runs, files == share_size) for files in sizes}
     print()
     where = "Wine server and programs pinned to CPU 0" if PINNED else "Wine free on every CPU"
     print(f"Medians of {runs} interleaved runs; {where}; velkarin.exe with its window under Xvfb.")
     print(f"{'files':>7} | {'run':<10} | {'velkarin s':>10} | {'baseline s':>10} | {'ratio':>6} | target")
     targets = {"no-change": 1.3, "first copy": 1.1}
-    for files, (rows, _, _) in results.items():
+    for files, (rows, _, _, _) in results.items():
         for name, (program, baseline) in rows.items():
             ratio = f"{program / baseline:6.2f}" if baseline else "     -"
             goal = f"<= {targets[name]}" if name in targets else ""
             base = f"{baseline:10.2f}" if baseline else f"{'-':>10}"
             print(f"{files:>7} | {name:<10} | {program:10.2f} | {base} | {ratio} | {goal}")
-    for files, (rows, _, _) in results.items():
+    for files, (rows, _, _, _) in results.items():
         (program, baseline), (program_empty, baseline_empty) = rows["no-change"], rows["start-up"]
         print(f"no-change at {files} files without start-up (each minus its empty-tree run): "
               f"{program - program_empty:.2f} s / {baseline - baseline_empty:.2f} s = "
@@ -151,10 +107,13 @@ def main():
     if 20000 in results and 100000 in results:
         growth = results[100000][0]["no-change"][0] / results[20000][0]["no-change"][0]
         print(f"growth of the no-change run, 100,000 / 20,000 files: {growth:.2f} (target <= 5.5)")
-    for files, (_, peak, empty_peak) in results.items():
+    for files, (_, peak, empty_peak, _) in results.items():
         per_file = (peak - empty_peak) * 1024 / files
         print(f"peak memory at {files} files: {peak} KiB, empty tree {empty_peak} KiB, "
               f"{per_file:.0f} bytes per file (target <= 600)")
+    for files, (rows, _, _, shared) in results.items():
+        if shared is not None:
+            share_rows.report(files, shared[0], shared[1], rows["no-change"][0], runs)
 
 
 if __name__ == "__main__":
