@@ -45,10 +45,6 @@ const char* PublishIniName(const char* commandLine) {
   return rest;
 }
 
-bool IsDrivePath(const char* path) noexcept {
-  return path[0] != '\0' && path[1] == ':' && path[2] == '\\';
-}
-
 bool ResolveIniPath(const char* commandLine, const char* currentDirectory,
                     char (&iniPath)[kPathSize]) {
   iniPath[0] = '\0';

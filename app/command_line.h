@@ -1,4 +1,5 @@
 #pragma once
+#include "config/directory_path.h"
 #include "config/limits.h"
 
 // What the command line asks for before anything else happens.
@@ -28,5 +29,3 @@ enum class CommandLineOption { None, GenerateIni, ShowHelp, PublishListing };
 [[nodiscard]] bool ResolveIniPath(const char* commandLine, const char* currentDirectory,
                                   char (&iniPath)[kPathSize]);
 
-// A path counts as full when its second and third characters are ":\".
-[[nodiscard]] bool IsDrivePath(const char* path) noexcept;

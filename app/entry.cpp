@@ -8,7 +8,7 @@
 #include "app/publish.h"
 #include "config/own_file_paths.h"
 #include "config/sync_config.h"
-#include "app/run_control.h"
+#include "win32/run_control.h"
 #include "app/worker.h"
 #include "ui/progress_window.h"
 #include "fileops/create_directory_path.h"

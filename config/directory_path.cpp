@@ -15,3 +15,7 @@ void NormaliseDirectoryPath(char (&destination)[kPathSize], const char* source) 
     destination[length + 1] = '\0';
   }
 }
+
+bool IsDrivePath(const char* path) noexcept {
+  return path[0] != '\0' && path[1] == ':' && path[2] == '\\';
+}

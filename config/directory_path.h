@@ -6,3 +6,6 @@
 // backslash, so that the appended one would not fit) leaves the destination
 // empty; callers treat an empty directory as unusable.
 void NormaliseDirectoryPath(char (&destination)[kPathSize], const char* source);
+
+// A path counts as full when its second and third characters are ":\".
+[[nodiscard]] bool IsDrivePath(const char* path) noexcept;

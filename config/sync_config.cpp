@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/run_control.h"
+#include "win32/run_control.h"
 #include "log/logs.h"
 
 namespace {

@@ -7,7 +7,6 @@
 #include <utility>
 #include <vector>
 
-#include "app/command_line.h"
 #include "config/full_path_entries.h"
 #include "config/stays_inside_root.h"
 #include "config/sync_config.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/run_control.h"
+#include "win32/run_control.h"
 #include "config/sync_config.h"
 #include "fileops/extended_path.h"
 #include "win32/wide_text.h"

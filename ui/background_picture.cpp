@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "app/command_line.h"
+#include "config/directory_path.h"
 #include "config/limits.h"
 #include "win32/handles.h"
 

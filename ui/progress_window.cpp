@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/run_control.h"
+#include "win32/run_control.h"
 #include "ui/background_picture.h"
 #include "ui/progress_text.h"
 

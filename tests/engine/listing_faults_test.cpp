@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <string>
 
-#include "app/run_control.h"
+#include "win32/run_control.h"
 #include "config/sync_config.h"
 #include "engine/directory_listing.h"
 #include "engine/driver.h"

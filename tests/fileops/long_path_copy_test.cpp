@@ -6,7 +6,7 @@
 #include <string>
 #include <thread>
 
-#include "app/run_control.h"
+#include "win32/run_control.h"
 #include "config/sync_config.h"
 #include "tests/support/test_support.h"
 

@@ -1,4 +1,4 @@
-#include "app/run_control.h"
+#include "win32/run_control.h"
 
 RunControl::RunControl() : running_(CreateEventA(nullptr, TRUE, TRUE, nullptr)) {}
 
