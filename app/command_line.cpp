@@ -22,6 +22,19 @@ bool HasOption(const char* text, char letter) {
   return separatedBefore && IsSeparator(found[2]);
 }
 
+// For a switch that must open the command line ("/p", "/l"): the ini name
+// after it and its blanks, or null when the text does not start with it.
+const char* LeadingSwitchIniName(const char* commandLine, char letter) {
+  const char upper = static_cast<char>(letter - 'a' + 'A');
+  if (commandLine[0] != '/' || (commandLine[1] != letter && commandLine[1] != upper) ||
+      !IsSeparator(commandLine[2])) {
+    return nullptr;
+  }
+  const char* rest = commandLine + 2;
+  while (*rest == ' ') ++rest;
+  return rest;
+}
+
 }  // namespace
 
 bool IsSeparator(char c) noexcept {
@@ -32,18 +45,13 @@ CommandLineOption FindCommandLineOption(const char* commandLine) {
   if (HasOption(commandLine, 'g')) return CommandLineOption::GenerateIni;
   if (HasOption(commandLine, 'h')) return CommandLineOption::ShowHelp;
   if (PublishIniName(commandLine) != nullptr) return CommandLineOption::PublishListing;
+  if (PreviewIniName(commandLine) != nullptr) return CommandLineOption::Preview;
   return CommandLineOption::None;
 }
 
-const char* PublishIniName(const char* commandLine) {
-  if (commandLine[0] != '/' || (commandLine[1] != 'p' && commandLine[1] != 'P') ||
-      !IsSeparator(commandLine[2])) {
-    return nullptr;
-  }
-  const char* rest = commandLine + 2;
-  while (*rest == ' ') ++rest;
-  return rest;
-}
+const char* PublishIniName(const char* commandLine) { return LeadingSwitchIniName(commandLine, 'p'); }
+
+const char* PreviewIniName(const char* commandLine) { return LeadingSwitchIniName(commandLine, 'l'); }
 
 bool ResolveIniPath(const char* commandLine, const char* currentDirectory,
                     char (&iniPath)[kPathSize]) {

@@ -3,7 +3,7 @@
 #include "config/limits.h"
 
 // What the command line asks for before anything else happens.
-enum class CommandLineOption { None, GenerateIni, ShowHelp, PublishListing };
+enum class CommandLineOption { None, GenerateIni, ShowHelp, PublishListing, Preview };
 
 // Characters that may stand around an option: end of text, backspace (8,
 // not the tab), line feed, carriage return and space.
@@ -13,12 +13,16 @@ enum class CommandLineOption { None, GenerateIni, ShowHelp, PublishListing };
 // An occurrence counts only with a separator after it and either the start
 // of the text or a separator before it; "/g" wins when both are present.
 // Failing both, "/p" (any case) at the very start followed by a separator
-// asks to publish the source's listing.
+// asks to publish the source's listing, and "/l" in the same place to
+// preview a run.
 [[nodiscard]] CommandLineOption FindCommandLineOption(const char* commandLine);
 
 // For "/p [ini name]": the ini name that follows the switch and its blanks
 // (empty for none); null when the text does not start with the switch.
 [[nodiscard]] const char* PublishIniName(const char* commandLine);
+
+// The same for "/l [ini name]".
+[[nodiscard]] const char* PreviewIniName(const char* commandLine);
 
 // Builds the ini path from the command-line text (taken whole: quotes and
 // trailing blanks stay). Empty text names "velkarin.ini" in the current

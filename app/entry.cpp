@@ -5,6 +5,7 @@
 #include "app/command_line.h"
 #include "app/default_ini.h"
 #include "app/error_report.h"
+#include "app/preview.h"
 #include "app/publish.h"
 #include "config/own_file_paths.h"
 #include "config/sync_config.h"
@@ -27,7 +28,9 @@ constexpr const char* kUsageText =
     "в рабочем каталоге утилиты синхронизации.\n"
     "/g - создать файл инициализации по умолчанию\n"
     "/h - вывести это сообщение\n"
-    "/p [<имя файла инициализации>] - опубликовать список файлов каталога источника (velkarin.lst)";
+    "/p [<имя файла инициализации>] - опубликовать список файлов каталога источника (velkarin.lst)\n"
+    "/l [<имя файла инициализации>] - показать, что сделает синхронизация, ничего не изменяя "
+    "(план в velkarin-plan.txt во временном каталоге)";
 
 void GenerateIniAndConfirm() {
   WriteDefaultIni();
@@ -47,7 +50,7 @@ bool ResolveAgainstCurrentDirectory(const char* name, char (&iniPath)[kPathSize]
   return ResolveIniPath(name, haveCurrentDir ? currentDir : nullptr, iniPath);
 }
 
-// For "/p": the ini file named after the switch, or the default one, must
+// For "/p" and "/l": the ini file named after the switch, or the default one, must
 // be there; no file is offered to be generated.
 bool LocateNamedIniFile(const char* name, char (&iniPath)[kPathSize]) {
   if (ResolveAgainstCurrentDirectory(name, iniPath) && CanOpenForReading(iniPath)) return true;
@@ -67,6 +70,11 @@ bool HandleCommandLineOptions(const char* commandLine) {
     case CommandLineOption::PublishListing: {
       char iniPath[kPathSize];
       if (LocateNamedIniFile(PublishIniName(commandLine), iniPath)) PublishSourceListing(iniPath);
+      return false;
+    }
+    case CommandLineOption::Preview: {
+      char iniPath[kPathSize];
+      if (LocateNamedIniFile(PreviewIniName(commandLine), iniPath)) PreviewSynchronisation(iniPath);
       return false;
     }
     case CommandLineOption::None:

@@ -101,47 +101,64 @@ void RefuseSource() {
              << " Синхронизация невозможна." << std::endl;
 }
 
-}  // namespace
-
-bool ReadSourceDirectory(const char* iniPath, char (&sourceDir)[kPathSize]) {
-  IniFile ini(iniPath);
+// КаталогИсточник (default: the current directory), not expanded, only
+// made full.
+bool StoreSourceDir(IniFile& ini, char (&field)[kPathSize]) {
   char currentDir[kPathSize] = "";
   const DWORD currentSize = GetCurrentDirectoryA(kPathSize, currentDir);
   if (currentSize == 0 || currentSize >= kPathSize) currentDir[0] = '\0';
-  return StoreFullDirectory(ini.Value("КаталогИсточник", currentDir), sourceDir);
+  return StoreFullDirectory(ini.Value("КаталогИсточник", currentDir), field);
 }
 
-bool SyncConfig::ReadConfiguration(const char* iniPath) {
+// Whether reading the configuration prepares the target for a run.
+enum class TargetUse { Run, LookOnly };
+
+// The whole configuration into `config`. For a run the target directory is
+// created and the logs opened there as soon as it is known, so that
+// everything after is logged; looking only leaves the disk as it is.
+bool ReadInto(SyncConfig& config, const char* iniPath, TargetUse use) {
   IniFile ini(iniPath);
 
-  if (!StoreTargetDir(ini.Value("КаталогПриемник", kDefaultTargetDir), targetDir)) {
+  if (!StoreTargetDir(ini.Value("КаталогПриемник", kDefaultTargetDir), config.targetDir)) {
     RefuseTarget();
     return false;
   }
-  CreateDirectoryPath(targetDir);  // throws; the entry reports it
-  OpenLogs(targetDir);
+  if (use == TargetUse::Run) {
+    CreateDirectoryPath(config.targetDir);  // throws; the entry reports it
+    OpenLogs(config.targetDir);
+  }
 
-  char currentDir[kPathSize] = "";
-  const DWORD currentSize = GetCurrentDirectoryA(kPathSize, currentDir);
-  if (currentSize == 0 || currentSize >= kPathSize) currentDir[0] = '\0';
-  // The source is not expanded, only made full.
-  if (!StoreFullDirectory(ini.Value("КаталогИсточник", currentDir), sourceDir)) {
+  if (!StoreSourceDir(ini, config.sourceDir)) {
     RefuseSource();
     return false;
   }
 
-  writeStatistics = ini.YesNo("ВыводитьСтатистикуСинхронизации", writeStatistics);
-  if (!writeStatistics) CloseStatsLogEarly();
+  config.writeStatistics = ini.YesNo("ВыводитьСтатистикуСинхронизации", config.writeStatistics);
+  if (!config.writeStatistics) CloseStatsLogEarly();
 
-  clearReadOnly = ini.YesNo("СниматьReadOnly", clearReadOnly);
-  deleteUnneeded = ini.YesNo("УдалятьНенужныеФайлы", deleteUnneeded);
-  if (!ini.ValueInto("Выполнить", kDefaultProgram, runCommand) ||
-      !ini.ValueInto("КоманднаяСтрока", "", runArguments)) {
+  config.clearReadOnly = ini.YesNo("СниматьReadOnly", config.clearReadOnly);
+  config.deleteUnneeded = ini.YesNo("УдалятьНенужныеФайлы", config.deleteUnneeded);
+  if (!ini.ValueInto("Выполнить", kDefaultProgram, config.runCommand) ||
+      !ini.ValueInto("КоманднаяСтрока", "", config.runArguments)) {
     return false;
   }
-  askOnError = !IsNo(ini.Value("ВопросПриОшибке", YesNoText(askOnError)));
-  if (!ini.ValueInto("ПроверятьЗапущеноЛиУже", kDefaultProgram, runningCheckName)) return false;
-  usePublishedListing = !IsNo(ini.Value("ИспользоватьСписокИсточника", YesNoText(usePublishedListing)));
+  config.askOnError = !IsNo(ini.Value("ВопросПриОшибке", YesNoText(config.askOnError)));
+  if (!ini.ValueInto("ПроверятьЗапущеноЛиУже", kDefaultProgram, config.runningCheckName)) return false;
+  config.usePublishedListing =
+      !IsNo(ini.Value("ИспользоватьСписокИсточника", YesNoText(config.usePublishedListing)));
 
-  return ReadRuleLists(*this, iniPath, ini.WorkBuffer());
+  return ReadRuleLists(config, iniPath, ini.WorkBuffer());
+}
+
+}  // namespace
+
+bool ReadSourceDirectory(const char* iniPath, char (&sourceDir)[kPathSize]) {
+  IniFile ini(iniPath);
+  return StoreSourceDir(ini, sourceDir);
+}
+
+bool SyncConfig::ReadConfiguration(const char* iniPath) { return ReadInto(*this, iniPath, TargetUse::Run); }
+
+bool SyncConfig::ReadConfigurationOnly(const char* iniPath) {
+  return ReadInto(*this, iniPath, TargetUse::LookOnly);
 }

@@ -26,6 +26,9 @@ class SyncConfig {
   // usable; the reason has been shown or logged already. Directory creation
   // failures are thrown as DirectoryCreationError.
   [[nodiscard]] bool ReadConfiguration(const char* iniPath);
+  // The same reading, for a look without a run: the target directory is
+  // neither created nor given logs, and nothing else is written.
+  [[nodiscard]] bool ReadConfigurationOnly(const char* iniPath);
 
   bool clearReadOnly = true;     // СниматьReadOnly
   bool deleteUnneeded = false;   // УдалятьНенужныеФайлы

@@ -73,7 +73,7 @@ bool RefusedAsOutsideTarget(SyncConfig& config, const std::string& name, const c
   return true;
 }
 
-void CutEntries(SyncConfig& config) {
+void CutEntries(SyncConfig& config, const CutEntryAction& cut) {
   for (const std::string& entry : config.cutList) {
     if (config.StopRequested()) return;
     const bool full = IsFullPathEntry(entry);
@@ -82,7 +82,7 @@ void CutEntries(SyncConfig& config) {
     if (!full && RefusedAsOutsideTarget(config, entry, "Вырезать")) continue;
     RemoveFromBoth(config, entry);
     const std::string path = full ? entry : config.targetDir + entry;
-    DeleteTree(config, path);
+    cut(config, path);
   }
   config.cutList.clear();
 }
@@ -166,6 +166,16 @@ bool ReadSourceSnapshot(SyncConfig& config, DirNode* source, DirectoryLister& li
 bool RunSynchronisation(SyncConfig& config) { return RunSynchronisation(config, SystemLister()); }
 
 bool RunSynchronisation(SyncConfig& config, DirectoryLister& lister) {
+  const auto deleteNow = [](SyncConfig& run, const std::string& path) { DeleteTree(run, path); };
+  if (!PlanSynchronisation(config, lister, deleteNow)) return false;
+  SendProgressText(config.progressWindowHandle, "Копирование");
+  Phase("собственно, синхронизация:");
+  ApplyRegistry(config);
+  CopyPairs(config);
+  return config.errorCount == 0 && !config.Stopped();
+}
+
+bool PlanSynchronisation(SyncConfig& config, DirectoryLister& lister, const CutEntryAction& cut) {
   HWND__* window = config.progressWindowHandle;
   SendProgressText(window, "Проверка доступа к каталогу источнику");
   if (!SourceReachable(config)) return false;
@@ -207,7 +217,7 @@ bool RunSynchronisation(SyncConfig& config, DirectoryLister& lister) {
   config.ignoreList.clear();
 
   Phase("удаление 'вырезаемых' файлов из реестра синхронизации");
-  CutEntries(config);
+  CutEntries(config, cut);
 
   Phase("удаление проверяемых пар из реестра синхронизации");
   DropPairsLeavingTarget(config);
@@ -225,11 +235,5 @@ bool RunSynchronisation(SyncConfig& config, DirectoryLister& lister) {
   // The work lists hold everything still needed; the trees go before copying.
   config.sourceSnapshot.reset();
   config.targetSnapshot.reset();
-  if (config.StopRequested()) return false;
-
-  SendProgressText(window, "Копирование");
-  Phase("собственно, синхронизация:");
-  ApplyRegistry(config);
-  CopyPairs(config);
-  return config.errorCount == 0 && !config.Stopped();
+  return !config.StopRequested();
 }

@@ -10,6 +10,7 @@
 #include "config/list_matching.h"
 #include "config/sync_config.h"
 #include "engine/file_time.h"
+#include "fileops/action_lines.h"
 #include "fileops/delete_tree.h"
 #include "fileops/long_path_copy.h"
 #include "fileops/own_files.h"
@@ -23,30 +24,19 @@ void CountError(SyncConfig& config) { ++config.errorCount; }
 
 bool IsLink(DWORD attributes) { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
 
-void DeleteTargetFile(SyncConfig& config, const std::string& path, const FileEntry& entry) {
-  if (IsOwnFile(config.ownFiles, path)) return;
-  StatsLog() << "Удаление файла \"" << path << "\"" << std::endl;
-  std::uint32_t error = 0;
-  if (RemoveTargetFile(path.c_str(), entry.attributes, error)) return;
-  ErrorLog() << "Ошибка " << error << " удаления файла \"" << path << "\"" << std::endl;
-  CountError(config);
-}
-
-void RemoveTargetOnlyItems(SyncConfig& config, const DirRecord& record) {
+void RemoveTargetOnlyItems(SyncConfig& config, const DirRecord& record, PhaseActions& actions) {
   const std::string directory = std::string(config.targetDir) + record.name + "\\";
   if (record.HasFlags(DIR_EXTRA)) {
     if (config.StopRequested()) return;
-    StatsLog() << "Удаление каталога \"" << directory << "\"" << std::endl;
-    // Files kept as the user's ([Пропустить существующие]) stay, and so
-    // does the directory around them.
-    DeleteTree(config, directory, SystemLister(), KeepSkippedFiles::Yes);
+    actions.OnRemoveDirectory(config, directory);
     return;
   }
   for (const FileEntry& entry : record.entries) {
     const std::string path = directory + entry.name;
     if (!config.deleteUnneeded && !IsStrictlySynchronised(path.c_str(), config.strictList)) continue;
     if (config.StopRequested()) return;
-    DeleteTargetFile(config, path, entry);
+    if (IsOwnFile(config.ownFiles, path)) continue;
+    actions.OnRemoveFile(config, path, entry);
   }
 }
 
@@ -95,7 +85,7 @@ bool CopyAndLog(SyncConfig& config, const std::string& source, const std::string
     CountError(config);
     return false;
   }
-  StatsLog() << "Копирование файла \"" << source << "\" в \"" << target << "\"" << std::endl;
+  StatsLog() << CopyFileLine(source, target) << std::endl;
   if (config.clearReadOnly && (sourceAttributes & FILE_ATTRIBUTE_READONLY)) {
     SetFileAttributesA(target.c_str(), sourceAttributes & ~FILE_ATTRIBUTE_READONLY);
   }
@@ -113,18 +103,12 @@ bool ChangedSincePublished(const std::string& source, const FileEntry& entry) {
          now.ftLastWriteTime.dwHighDateTime != entry.lastWriteTime.high;
 }
 
-void CreateAndCopy(SyncConfig& config, const DirRecord& record) {
+void CreateAndCopy(SyncConfig& config, const DirRecord& record, PhaseActions& actions) {
   const std::string sourceDirectory = std::string(config.sourceDir) + record.name + "\\";
   const std::string targetDirectory = std::string(config.targetDir) + record.name + "\\";
   if (record.HasFlags(DIR_MISSING)) {
     if (config.StopRequested()) return;
-    const std::string path = std::string(config.targetDir) + record.name;
-    StatsLog() << "Создание каталога \"" << path << "\"" << std::endl;
-    if (!CreateDirectoryA(path.c_str(), nullptr)) {
-      const DWORD error = GetLastError();
-      ErrorLog() << "Ошибка " << error << " создания каталога \"" << path << "\"" << std::endl;
-      CountError(config);
-    }
+    actions.OnCreateDirectory(config, std::string(config.targetDir) + record.name);
   }
   for (const FileEntry& entry : record.entries) {
     const std::string source = sourceDirectory + entry.name;
@@ -132,6 +116,41 @@ void CreateAndCopy(SyncConfig& config, const DirRecord& record) {
     if (config.StopRequested()) return;
     if (!FitsPathBuffer(config, source, target)) continue;
     if (IsOwnFile(config.ownFiles, target)) continue;
+    actions.OnCopyFile(config, source, target, entry);
+  }
+}
+
+FileTime ToFileTime(const FILETIME& time) { return FileTime{time.dwLowDateTime, time.dwHighDateTime}; }
+
+// The run's own actions: each one done, logged, and its failure counted.
+class RunActions : public PhaseActions {
+ public:
+  void OnRemoveDirectory(SyncConfig& config, const std::string& directory) override {
+    StatsLog() << RemoveDirectoryLine(directory) << std::endl;
+    // Files kept as the user's ([Пропустить существующие]) stay, and so
+    // does the directory around them.
+    DeleteTree(config, directory, SystemLister(), KeepSkippedFiles::Yes);
+  }
+
+  void OnRemoveFile(SyncConfig& config, const std::string& path, const FileEntry& entry) override {
+    StatsLog() << RemoveFileLine(path) << std::endl;
+    std::uint32_t error = 0;
+    if (RemoveTargetFile(path.c_str(), entry.attributes, error)) return;
+    ErrorLog() << "Ошибка " << error << " удаления файла \"" << path << "\"" << std::endl;
+    CountError(config);
+  }
+
+  void OnCreateDirectory(SyncConfig& config, const std::string& path) override {
+    StatsLog() << CreateDirectoryLine(path) << std::endl;
+    if (!CreateDirectoryA(path.c_str(), nullptr)) {
+      const DWORD error = GetLastError();
+      ErrorLog() << "Ошибка " << error << " создания каталога \"" << path << "\"" << std::endl;
+      CountError(config);
+    }
+  }
+
+  void OnCopyFile(SyncConfig& config, const std::string& source, const std::string& target,
+                  const FileEntry& entry) override {
     const std::string progress = std::string("Копирование ...\\") + entry.name;
     SendProgressText(config.progressWindowHandle, progress.c_str());
     const bool changedSincePublished = config.sourceFromListing && ChangedSincePublished(source, entry);
@@ -144,24 +163,38 @@ void CreateAndCopy(SyncConfig& config, const DirRecord& record) {
       CountError(config);
     }
   }
-}
 
-FileTime ToFileTime(const FILETIME& time) { return FileTime{time.dwLowDateTime, time.dwHighDateTime}; }
+  void OnCopyPair(SyncConfig& config, const std::string& source, const std::string& target,
+                  std::uint32_t sourceAttributes, bool targetExists, bool targetIsLink) override {
+    // A read-only target is replaced like any other (see ReplaceWithCopy).
+    (void)CopyAndLog(config, source, target, sourceAttributes, targetExists, targetIsLink);
+  }
+};
 
 }  // namespace
 
 void ApplyRegistry(SyncConfig& config) {
+  RunActions actions;
+  ApplyRegistry(config, actions);
+}
+
+void ApplyRegistry(SyncConfig& config, PhaseActions& actions) {
   for (const DirRecord& record : config.targetWorkList) {
     if (config.Stopped()) return;
-    RemoveTargetOnlyItems(config, record);
+    RemoveTargetOnlyItems(config, record, actions);
   }
   for (const DirRecord& record : config.sourceWorkList) {
     if (config.Stopped()) return;
-    CreateAndCopy(config, record);
+    CreateAndCopy(config, record, actions);
   }
 }
 
 void CopyPairs(SyncConfig& config) {
+  RunActions actions;
+  CopyPairs(config, actions);
+}
+
+void CopyPairs(SyncConfig& config, PhaseActions& actions) {
   for (const CheckPair& pair : config.checkPairs) {
     if (config.StopRequested()) return;
     // A full path outside both roots is read where it is.
@@ -184,7 +217,6 @@ void CopyPairs(SyncConfig& config) {
         SameWriteTime(ToFileTime(sourceData.ftLastWriteTime), ToFileTime(targetData.ftLastWriteTime))) {
       continue;
     }
-    // A read-only target is replaced like any other (see ReplaceWithCopy).
-    (void)CopyAndLog(config, source, target, sourceData.dwFileAttributes, targetExists, targetIsLink);
+    actions.OnCopyPair(config, source, target, sourceData.dwFileAttributes, targetExists, targetIsLink);
   }
 }

@@ -80,3 +80,17 @@ TEST(ResolveIniPath, RefusesWhatDoesNotFitOrHasNoBase) {
   EXPECT_EQ(Resolved("", nullptr), "<refused>");
   EXPECT_EQ(Resolved("a.ini", nullptr), "<refused>");
 }
+
+TEST(CommandLineOption, PreviewOnlyAtTheStartAndAfterGenerateAndHelp) {
+  EXPECT_EQ(Option("/l"), CommandLineOption::Preview);
+  EXPECT_EQ(Option("/L a.ini"), CommandLineOption::Preview);
+  EXPECT_EQ(Option("/l /h"), CommandLineOption::ShowHelp);
+  EXPECT_EQ(Option("/l /g"), CommandLineOption::GenerateIni);
+  EXPECT_EQ(Option("a.ini /l"), CommandLineOption::None) << "only at the very start";
+  EXPECT_EQ(Option("/lx.ini"), CommandLineOption::None);
+  EXPECT_EQ(Option("/l\ta.ini"), CommandLineOption::None) << "the tab is no separator";
+  EXPECT_STREQ(PreviewIniName("/l   Мой файл.ini"), "Мой файл.ini");
+  EXPECT_STREQ(PreviewIniName("/l"), "");
+  EXPECT_EQ(PreviewIniName("/p a.ini"), nullptr);
+  EXPECT_EQ(PublishIniName("/l a.ini"), nullptr);
+}

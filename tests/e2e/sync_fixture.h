@@ -39,16 +39,22 @@ class Sync : public ::testing::Test {
   std::string source = dir / "Источник";
   std::string target = dir / "Приемник";
 
-  // Runs with statistics on, no command, no running check, and the given
-  // extra keys and sections. A run with errors ends on the worker's OK box.
-  VelkarinRun Run(const std::string& keys = "", const std::string& sections = "",
-                  const std::string& sourceValue = "", bool expectErrors = false) {
+  // The ini file of Run, written without running.
+  void WriteRunIni(const std::string& keys = "", const std::string& sections = "",
+                   const std::string& sourceValue = "") {
     WriteIni(dir / "velkarin.ini", "[Основные параметры]\nКаталогИсточник=" +
                                        (sourceValue.empty() ? source : sourceValue) +
                                        "\nКаталогПриемник=" + target +
                                        "\nВыводитьСтатистикуСинхронизации=да\nВыполнить=\n"
                                        "ПроверятьЗапущеноЛиУже=\nВопросПриОшибке=нет\n" +
                                        keys + sections);
+  }
+
+  // Runs with statistics on, no command, no running check, and the given
+  // extra keys and sections. A run with errors ends on the worker's OK box.
+  VelkarinRun Run(const std::string& keys = "", const std::string& sections = "",
+                  const std::string& sourceValue = "", bool expectErrors = false) {
+    WriteRunIni(keys, sections, sourceValue);
     std::vector<ExpectedBox> boxes;
     if (expectErrors) boxes.push_back({"Синхронизация", "ok"});
     VelkarinRun run = RunVelkarin("", dir.Path(), boxes);

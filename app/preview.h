@@ -1,0 +1,6 @@
+#pragma once
+// "/l": what a run on an ini file would do, written down and not done.
+// The plan goes to velkarin-plan.txt in the user's temporary folder, one
+// line per action in the statistics log's words; a box with the program's
+// caption names the file, or says what stood in the way.
+void PreviewSynchronisation(const char* iniPath);

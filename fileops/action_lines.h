@@ -1,0 +1,19 @@
+#pragma once
+// The statistics log's words for each action of the copy phase. A run
+// writes them as it acts; the preview writes the same lines as its plan,
+// so the two can never drift apart.
+#include <string>
+
+[[nodiscard]] inline std::string RemoveFileLine(const std::string& path) {
+  return "Удаление файла \"" + path + "\"";
+}
+// `directory` ends with a backslash, as the log has always shown it.
+[[nodiscard]] inline std::string RemoveDirectoryLine(const std::string& directory) {
+  return "Удаление каталога \"" + directory + "\"";
+}
+[[nodiscard]] inline std::string CreateDirectoryLine(const std::string& path) {
+  return "Создание каталога \"" + path + "\"";
+}
+[[nodiscard]] inline std::string CopyFileLine(const std::string& source, const std::string& target) {
+  return "Копирование файла \"" + source + "\" в \"" + target + "\"";
+}
