@@ -130,7 +130,9 @@ void ResolveFullPathEntries(SyncConfig& config) {
 }
 
 // The listing and its temporary file at a root are the publisher's, never
-// part of a release: not copied, compared, counted or deleted.
+// part of a release: not copied, compared, counted or deleted. (The copies'
+// temporaries, which may stand in any directory, are left out by the scans
+// themselves; see IsRunTemporary in scan.cpp.)
 void LeaveOutListingFiles(DirNode* root) {
   RemovePath(root, kListingFileName);
   RemovePath(root, kListingTemporaryName);

@@ -9,6 +9,8 @@
 
 #include "config/list_matching.h"
 #include "config/sync_config.h"
+#include "fileops/replace_file.h"
+#include "fileops/temporary_name.h"
 #include "log/logs.h"
 #include "win32/handles.h"
 
@@ -90,6 +92,21 @@ bool LinkLeadsBack(const std::string& linkPath, const std::string& directoryPath
   }
 }
 
+// A file a run was copying into when it ended before renaming it into
+// place (see temporary_name.h): only ever a file, and only of the exact name.
+bool IsRunTemporary(const ListedItem& item) { return !IsDirectory(item) && IsTemporaryName(item.name); }
+
+// A temporary an interrupted run left in the target (killed, power lost) is
+// half a copy: removed whatever the deletion setting, silently, since it
+// was never the user's. Removed as any target file is, so that a link under
+// such a name takes nothing with it. A temporary that cannot be removed
+// (another run still writing it) is no error of this run: it is tried again
+// next time.
+void RemoveLeftoverTemporary(const std::string& path, DWORD attributes) {
+  std::uint32_t ignored = 0;
+  (void)RemoveTargetFile(path.c_str(), attributes, ignored);
+}
+
 // Each recursion level lists into a list of its own, kept for the next
 // directory at that depth. A deque: a deeper level added while a shallower
 // one is being walked must not move it.
@@ -136,6 +153,7 @@ bool ScanSourceAt(Walk& walk, DirNode* node, const std::string& directoryPath,
       ReportUnrepresentableName(config, directoryPath, item, true);  // it would be copied
       continue;
     }
+    if (IsRunTemporary(item)) continue;  // a run's unfinished copy, never a file of the release
     if (!IsDirectory(item)) {
       node->record.entries.push_back(MakeFileEntry(item));
       continue;
@@ -181,6 +199,10 @@ bool ScanTargetAt(Walk& walk, DirNode* node, const std::string& directoryPath,
       const bool wouldDelete =
           config.deleteUnneeded || IsStrictlySynchronised(relativePath.c_str(), config.strictList);
       ReportUnrepresentableName(config, directoryPath, item, wouldDelete);
+      continue;
+    }
+    if (IsRunTemporary(item)) {
+      RemoveLeftoverTemporary(directoryPath + item.name, item.attributes);
       continue;
     }
     if (!IsDirectory(item)) {

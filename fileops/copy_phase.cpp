@@ -54,32 +54,17 @@ bool FitsPathBuffer(SyncConfig& config, const std::string& source, const std::st
   return false;
 }
 
-enum class CopyResult { Copied, Failed, LeftAsItIs };
-
-// A file the target lacks is copied to its place, failing rather than
-// writing into anything that has appeared there since the listing; an
-// existing one is replaced by a copy made beside it, never written through.
-// A file to be copied only where absent is left as it is when the file
-// system has it after all (the snapshots fold Latin case only).
-CopyResult CopyIntoTarget(const SyncConfig& config, const std::string& source, const std::string& target,
-                          bool targetExists, bool targetIsLink, bool onlyIfAbsent) {
-  std::uint32_t error = 0;
-  if (!targetExists) {
-    if (CopyFileLongPath(config, source.c_str(), target.c_str(), true)) return CopyResult::Copied;
-    if (GetLastError() != ERROR_FILE_EXISTS || config.Stopped()) return CopyResult::Failed;
-    if (onlyIfAbsent) return CopyResult::LeftAsItIs;
-  }
-  return ReplaceWithCopy(config, source.c_str(), target.c_str(), targetIsLink, error) ? CopyResult::Copied
-                                                                                     : CopyResult::Failed;
-}
-
 // Copies and logs; clears the read-only bit the copy carried over when
-// asked. True when the file was copied.
+// asked, once the copy stands under its final name. True when the file was
+// copied. A file to be copied only where absent is left as it is when the
+// file system has it after all (the snapshots fold Latin case only).
 bool CopyAndLog(SyncConfig& config, const std::string& source, const std::string& target,
                 DWORD sourceAttributes, bool targetExists, bool targetIsLink, bool onlyIfAbsent = false) {
-  const CopyResult result = CopyIntoTarget(config, source, target, targetExists, targetIsLink, onlyIfAbsent);
-  if (result == CopyResult::LeftAsItIs) return false;  // not an action: nothing to say
-  if (result == CopyResult::Failed) {
+  std::uint32_t error = 0;
+  const CopyOutcome result =
+      CopyIntoPlace(config, source.c_str(), target.c_str(), targetExists, targetIsLink, onlyIfAbsent, error);
+  if (result == CopyOutcome::NameTaken) return false;  // not an action: nothing to say
+  if (result == CopyOutcome::Failed) {
     if (config.Stopped()) return false;  // cancelled by the user: nothing more is written
     ErrorLog() << "Ошибка копирования файла \"" << source << "\" в \"" << target << "\"" << std::endl;
     CountError(config);
@@ -166,7 +151,7 @@ class RunActions : public PhaseActions {
 
   void OnCopyPair(SyncConfig& config, const std::string& source, const std::string& target,
                   std::uint32_t sourceAttributes, bool targetExists, bool targetIsLink) override {
-    // A read-only target is replaced like any other (see ReplaceWithCopy).
+    // A read-only target is replaced like any other (see CopyIntoPlace).
     (void)CopyAndLog(config, source, target, sourceAttributes, targetExists, targetIsLink);
   }
 };

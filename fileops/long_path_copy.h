@@ -1,5 +1,5 @@
 #pragma once
-// Copies one file over an existing target. On systems that take
+// Copies one file. On systems that take
 // extended-length paths the copy goes through them, so target trees deeper
 // than 260 characters work; relative paths are made absolute first. A copy
 // in progress pauses while the user is asked whether to abort and is
@@ -8,9 +8,9 @@
 
 class SyncConfig;
 
-// `failIfExists`: the target is believed absent, and if anything stands
-// there now (a link made since the listing) the copy fails rather than
-// write into it; the system's error is then ERROR_FILE_EXISTS.
+// `failIfExists`: the target is opened as a new file (CREATE_NEW), and if
+// anything stands there the copy fails rather than write into it; the
+// system's error is then ERROR_FILE_EXISTS.
 [[nodiscard]] bool CopyFileLongPath(const SyncConfig& config, const char* source, const char* target,
                                     bool failIfExists = false);
 

@@ -5,20 +5,57 @@
 #include <string>
 
 #include "fileops/long_path_copy.h"
+#include "fileops/temporary_name.h"
 #include "win32/handles.h"
 
 namespace {
 
-// Makes a new empty file beside `path` under a name nothing uses yet
-// (created new, never opened over an existing file) and returns its name.
+// Makes a new empty file beside `path` under a temporary name nothing uses
+// yet (created new, never opened over an existing file) and returns it.
 bool MakeFileBeside(const std::string& path, std::string& made, DWORD& error) {
   for (unsigned attempt = 0; attempt < 100; ++attempt) {
-    made = path + ".~velkarin" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(attempt);
+    made = TemporaryNameFor(path, GetCurrentProcessId(), attempt);
     win32::ScopedFile file(CreateFileW(ExtendedWidePath(made.c_str()).c_str(), GENERIC_WRITE, 0,
                                        nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.Valid()) return true;
     error = GetLastError();
     if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return false;
+  }
+  return false;
+}
+
+// Removes a temporary of the run's own. A copy carries the source's
+// read-only attribute over, and Windows refuses to delete a read-only file:
+// the attribute is cleared first then (the temporary was made new, so it is
+// no link). The caller's error code is kept.
+void RemoveMade(const std::wstring& made) {
+  const DWORD error = GetLastError();
+  if (!DeleteFileW(made.c_str()) && SetFileAttributesW(made.c_str(), FILE_ATTRIBUTE_NORMAL)) {
+    DeleteFileW(made.c_str());
+  }
+  SetLastError(error);
+}
+
+// Copies `source` to a new temporary beside `target`, named in `made`. The
+// copy itself creates the temporary (CREATE_NEW, as COPY_FILE_FAIL_IF_EXISTS
+// opens it): one open fewer than an empty file made first, and the copy
+// gives the new file the source's attributes as it does to any new file. A
+// name already taken is never written: the next attempt is tried. `error`:
+// the system's code, 0 when the copy itself failed. Whatever the failed copy
+// left is removed (Wine leaves a partial file behind; Windows removes it
+// itself). A file that stood under the name before a copy failed at its
+// source would go too: it has the exact temporary name with this process's
+// id, which makes it a leftover of a run, as the target scan takes it.
+bool CopyBeside(const SyncConfig& config, const char* source, const char* target, std::string& made,
+                DWORD& error) {
+  for (unsigned attempt = 0; attempt < 100; ++attempt) {
+    made = TemporaryNameFor(target, GetCurrentProcessId(), attempt);
+    if (CopyFileLongPath(config, source, made.c_str(), true)) return true;
+    error = GetLastError();
+    if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;  // someone else's
+    RemoveMade(ExtendedWidePath(made.c_str()));
+    error = 0;
+    return false;
   }
   return false;
 }
@@ -56,32 +93,51 @@ bool RenameOver(const std::string& made, const char* target, bool targetIsLink, 
     }
   }
   if (!renamed) {
-    DeleteFileW(wideMade.c_str());
+    RemoveMade(wideMade);
     if (error == ERROR_ACCESS_DENIED) error = ExplainDenied(wideTarget);
   }
   return renamed;
+}
+
+// Renames `made` to `target` only if nothing stands there. False with
+// `taken` set when something does; otherwise `made` is removed on failure.
+bool RenameIntoFreeName(const std::string& made, const char* target, bool& taken, DWORD& error) {
+  const std::wstring wideMade = ExtendedWidePath(made.c_str());
+  taken = false;
+  if (MoveFileExW(wideMade.c_str(), ExtendedWidePath(target).c_str(), 0)) return true;
+  error = GetLastError();
+  taken = error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS;
+  if (!taken) RemoveMade(wideMade);
+  return false;
 }
 
 bool IsLink(std::uint32_t attributes) { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
 
 }  // namespace
 
-bool ReplaceWithCopy(const SyncConfig& config, const char* source, const char* target,
-                     bool targetIsLink, std::uint32_t& error) {
+CopyOutcome CopyIntoPlace(const SyncConfig& config, const char* source, const char* target,
+                          bool targetExists, bool targetIsLink, bool onlyIfAbsent, std::uint32_t& error) {
   DWORD code = 0;
   std::string made;
-  if (!MakeFileBeside(target, made, code)) {
+  if (!CopyBeside(config, source, target, made, code)) {
     error = code;
-    return false;
+    return CopyOutcome::Failed;
   }
-  if (!CopyFileLongPath(config, source, made.c_str())) {
-    DeleteFileW(ExtendedWidePath(made.c_str()).c_str());
-    error = 0;
-    return false;
+  if (!targetExists) {
+    bool taken = false;
+    if (RenameIntoFreeName(made, target, taken, code)) return CopyOutcome::Copied;
+    if (!taken) {
+      error = code;
+      return CopyOutcome::Failed;
+    }
+    if (onlyIfAbsent) {
+      RemoveMade(ExtendedWidePath(made.c_str()));
+      return CopyOutcome::NameTaken;
+    }
   }
   const bool renamed = RenameOver(made, target, targetIsLink, code);
   error = renamed ? 0 : code;
-  return renamed;
+  return renamed ? CopyOutcome::Copied : CopyOutcome::Failed;
 }
 
 bool RemoveTargetFile(const char* path, std::uint32_t attributes, std::uint32_t& error) {

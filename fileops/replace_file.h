@@ -1,23 +1,40 @@
 #pragma once
-// Changing a file of the target without going through it. A file in the
-// target may be a link (or a hard link) to a file elsewhere: a copy onto it
-// would write that file, an attribute call would change it, and under Wine
-// deleting a link deletes the file it points to. Wine does not even show a
-// file link as one. So an existing target file is never opened for writing
-// or deleted in place: a new file is made beside it and renamed over it,
-// which replaces the directory entry itself (the link, not what it points
-// to), on Windows and under Wine. An update is then also all or nothing: a
-// copy that fails half way leaves the old file as it was.
+// Every copy into the target is written to a temporary file beside its
+// final name and renamed into place once complete (see temporary_name.h).
+// A run killed, a disk that fills, a source that cannot be read half way:
+// the final name then still holds the old file as it was, or nothing.
+//
+// Changing a file of the target goes the same way, never through it. A file
+// in the target may be a link (or a hard link) to a file elsewhere: a copy
+// onto it would write that file, an attribute call would change it, and
+// under Wine deleting a link deletes the file it points to. Wine does not
+// even show a file link as one. So an existing target file is never opened
+// for writing or deleted in place: the new file is renamed over it, which
+// replaces the directory entry itself (the link, not what it points to), on
+// Windows and under Wine.
 #include <cstdint>
 
 class SyncConfig;
 
-// Replaces `target` by a copy of `source` made beside it. `targetIsLink`:
-// the listing showed the target as a link, whose attributes must not be
-// touched. On failure nothing is left behind; `error` holds the system's
-// code, or 0 when the copy itself failed (copies report no code).
-[[nodiscard]] bool ReplaceWithCopy(const SyncConfig& config, const char* source, const char* target,
-                                   bool targetIsLink, std::uint32_t& error);
+enum class CopyOutcome {
+  Copied,     // the copy stands under its final name
+  Failed,     // nothing changed under the final name
+  NameTaken,  // only-if-absent, and a file appeared there: left alone
+};
+
+// Copies `source` to `target` through a temporary beside it. `targetExists`:
+// the listing showed a file there, which the copy replaces; otherwise the
+// rename never replaces anything, and a file that has appeared under the
+// name since the listing (a link made meanwhile, a name that differs in
+// Cyrillic case only, which the snapshots do not fold) is left alone when
+// `onlyIfAbsent`, replaced like a listed one otherwise. `targetIsLink`: the
+// listing showed the target as a link, whose attributes must not be
+// touched. On failure the temporary is removed when it still can be;
+// `error` holds the system's code, or 0 when the copy itself failed (copies
+// report no code).
+[[nodiscard]] CopyOutcome CopyIntoPlace(const SyncConfig& config, const char* source, const char* target,
+                                        bool targetExists, bool targetIsLink, bool onlyIfAbsent,
+                                        std::uint32_t& error);
 
 // Removes the target file `path`: replaced by an empty file of the run's
 // own, which is then deleted. `attributes`: what the listing showed.
