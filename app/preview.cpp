@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/captured_logs.h"
 #include "config/own_file_paths.h"
 #include "config/sync_config.h"
 #include "engine/directory_listing.h"
@@ -23,30 +24,6 @@ constexpr const char* kPlanFileName = "velkarin-plan.txt";
 constexpr const char* kNoPlan = "План синхронизации не составлен.\n";
 
 void Tell(const std::string& text, unsigned icon) { ShowProgramBox(text.c_str(), MB_OK | icon); }
-
-// Both logs caught in memory: a preview writes no log anywhere, yet the
-// planning writes its phases, the lists' notes and its errors as a run
-// does. The first error line is what the box says.
-class CapturedLogs {
- public:
-  CapturedLogs() : savedOut_(std::cout.rdbuf(out_.rdbuf())), savedErr_(std::cerr.rdbuf(errors_.rdbuf())) {}
-  ~CapturedLogs() {
-    std::cout.rdbuf(savedOut_);
-    std::cerr.rdbuf(savedErr_);
-  }
-  CapturedLogs(const CapturedLogs&) = delete;
-  CapturedLogs& operator=(const CapturedLogs&) = delete;
-  std::string FirstError() const {
-    const std::string all = errors_.str();
-    return all.substr(0, all.find('\n'));
-  }
-
- private:
-  std::ostringstream out_;
-  std::ostringstream errors_;
-  std::streambuf* savedOut_;
-  std::streambuf* savedErr_;
-};
 
 // The copy phase's decisions, written down in the words the run would log.
 class PlanActions : public PhaseActions {

@@ -6,6 +6,7 @@
 #include <sstream>
 #include <string>
 
+#include "app/captured_logs.h"
 #include "config/source_directory.h"
 #include "config/sync_config.h"
 #include "engine/listing_file.h"
@@ -18,24 +19,6 @@ constexpr const char* kNotPublished = "Список источника не оп
 constexpr const char* kKept = "\nПрежний список, если он был, сохранен.";
 
 void Tell(const std::string& text, unsigned icon) { ShowProgramBox(text.c_str(), MB_OK | icon); }
-
-// The scan's error lines, caught instead of written to a log: publishing
-// writes no log, and the first line is what the box must say.
-class CapturedErrors {
- public:
-  CapturedErrors() : saved_(std::cerr.rdbuf(lines_.rdbuf())) {}
-  ~CapturedErrors() { std::cerr.rdbuf(saved_); }
-  CapturedErrors(const CapturedErrors&) = delete;
-  CapturedErrors& operator=(const CapturedErrors&) = delete;
-  std::string First() const {
-    const std::string all = lines_.str();
-    return all.substr(0, all.find('\n'));
-  }
-
- private:
-  std::ostringstream lines_;
-  std::streambuf* saved_;
-};
 
 std::size_t CountDirectories(const DirNode* node) {
   std::size_t count = 0;
@@ -76,9 +59,9 @@ void PublishSourceListing(const char* iniPath) {
   bool whole = false;
   std::string firstError;
   {
-    CapturedErrors errors;
+    CapturedLogs errors;
     whole = ScanSource(config, root.get(), sourceDir, "") && config.errorCount == 0;
-    firstError = errors.First();
+    firstError = errors.FirstError();
   }
   if (!whole) {
     // A partial listing would have every workstation delete what it left out.
