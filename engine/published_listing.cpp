@@ -171,10 +171,17 @@ std::vector<std::uint8_t> SerializeListing(const DirNode* root, FileTime publish
   out.U32(directories);
   out.U32(files);
   out.U64(body.size());
-  out.U32(Crc32(body.data(), body.size()));
+  out.U32(0);  // the checksum, sealed below
   std::vector<std::uint8_t>& bytes = out.Bytes();
   bytes.insert(bytes.end(), body.begin(), body.end());
+  SealListing(bytes);
   return std::move(bytes);
+}
+
+void SealListing(std::vector<std::uint8_t>& bytes) {
+  if (bytes.size() < kHeaderSize) return;
+  const std::uint32_t crc = Crc32(bytes.data() + kHeaderSize, bytes.size() - kHeaderSize);
+  for (int i = 0; i < 4; ++i) bytes[kHeaderSize - 4 + i] = static_cast<std::uint8_t>(crc >> (8 * i));
 }
 
 ParsedListing ParseListing(const std::uint8_t* data, std::size_t size, DirNode* root) {

@@ -39,6 +39,12 @@ constexpr std::uint32_t kListingVersion = 1;
 // and times), published at `published`.
 [[nodiscard]] std::vector<std::uint8_t> SerializeListing(const DirNode* root, FileTime published);
 
+// Writes into the header of `bytes` (a whole listing, header included) the
+// checksum of its payload: the last step of publishing, and what anyone
+// who changes a payload on purpose can do too, so the checksum guards only
+// against damage; the reader's checks guard against the rest.
+void SealListing(std::vector<std::uint8_t>& bytes);
+
 enum class ListingProblem {
   None,
   Truncated,    // shorter than its header says

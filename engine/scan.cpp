@@ -31,16 +31,6 @@ void ReportUnlistable(SyncConfig& config, DWORD error, const std::string& direct
   ErrorLog() << "Ошибка " << error << " чтения каталога \"" << directoryPath << "\"" << std::endl;
 }
 
-// An item whose name the code page cannot hold is left out of the run on
-// its side: named once in the log (its unrepresentable characters as "?"),
-// and counted only when the run would have had to copy, update or delete
-// it, so that a user's own such file does not fail every run.
-void ReportUnrepresentableName(SyncConfig& config, const std::string& directoryPath,
-                               const ListedItem& item, bool runWouldAct) {
-  if (runWouldAct) ++config.errorCount;
-  ErrorLog() << "Ошибка " << kNameNotRepresentable << " чтения имени \"" << directoryPath
-             << item.name << "\"" << std::endl;
-}
 
 // Windows' own codes for the two links a walk refuses: one that leads back
 // to a directory the walk is already in, and one in the target that the run
@@ -242,4 +232,11 @@ bool ScanTarget(SyncConfig& config, DirNode* node, const std::string& directoryP
                 const std::string& relativePrefix, DirectoryLister& lister) {
   Walk walk{config, lister, {}};
   return ScanTargetAt(walk, node, directoryPath, relativePrefix, 0);
+}
+
+void ReportUnrepresentableName(SyncConfig& config, const std::string& directoryPath,
+                               const ListedItem& item, bool runWouldAct) {
+  if (runWouldAct) ++config.errorCount;
+  ErrorLog() << "Ошибка " << kNameNotRepresentable << " чтения имени \"" << directoryPath
+             << item.name << "\"" << std::endl;
 }

@@ -41,3 +41,10 @@ bool ScanSource(SyncConfig& config, DirNode* node, const std::string& directoryP
 // `directoryPath` itself was cut short; for the root the run must stop.
 bool ScanTarget(SyncConfig& config, DirNode* node, const std::string& directoryPath,
                 const std::string& relativePrefix, DirectoryLister& lister = SystemLister());
+
+// One error line for an item whose name the code page cannot hold
+// (`directoryPath` ends with a backslash; the name shows such characters as
+// "?"), counted when the run would have had to copy, update or delete it,
+// so that a user's own such file does not fail every run.
+void ReportUnrepresentableName(SyncConfig& config, const std::string& directoryPath,
+                               const ListedItem& item, bool runWouldAct);

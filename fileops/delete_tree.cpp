@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "config/sync_config.h"
+#include "engine/scan.h"
 #include "engine/skip_existing.h"
 #include "fileops/own_files.h"
 #include "fileops/replace_file.h"
@@ -69,9 +70,7 @@ class TreeRemover {
     for (const ListedItem& item : items) {
       if (config_.StopRequested()) return false;
       if (!item.nameExact) {
-        ++config_.errorCount;
-        ErrorLog() << "Ошибка " << kNameNotRepresentable << " чтения имени \"" << path << "\\"
-                   << item.name << "\"" << std::endl;
+        ReportUnrepresentableName(config_, path + "\\", item, true);  // it would be deleted
         keptSomething = true;
         continue;
       }

@@ -39,13 +39,7 @@ void CheckTree(const DirNode* node, std::size_t pathLength, std::size_t& directo
 std::vector<std::uint8_t> Resealed(const std::uint8_t* data, std::size_t size) {
   std::vector<std::uint8_t> bytes(data, data + size);
   if (size < 36 || (size % 8) == 0) return bytes;
-  std::uint32_t crc = 0xFFFFFFFFu;
-  for (std::size_t i = 36; i < size; ++i) {
-    crc ^= bytes[i];
-    for (int k = 0; k < 8; ++k) crc = (crc & 1) ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
-  }
-  crc ^= 0xFFFFFFFFu;
-  for (int i = 0; i < 4; ++i) bytes[32 + i] = static_cast<std::uint8_t>(crc >> (8 * i));
+  SealListing(bytes);
   return bytes;
 }
 
