@@ -60,6 +60,9 @@ class SyncConfig {
   // Full paths of the program's logs, ini file and executable: never
   // deleted or overwritten by the run.
   std::vector<std::string> ownFiles;
+  // What is left of the run's time for waiting on target files that other
+  // programs hold open (see fileops/files_in_use.h).
+  std::uint32_t inUseWaitLeftMs = 3000;
 
   // The worker's safe point: waits while the user is asked whether to
   // abort; true when the run must stop now.

@@ -94,7 +94,7 @@ bool IsRunTemporary(const ListedItem& item) { return !IsDirectory(item) && IsTem
 // next time.
 void RemoveLeftoverTemporary(const std::string& path, DWORD attributes) {
   std::uint32_t ignored = 0;
-  (void)RemoveTargetFile(path.c_str(), attributes, ignored);
+  (void)RemoveTargetFile(nullptr, path.c_str(), attributes, ignored);
 }
 
 // Each recursion level lists into a list of its own, kept for the next

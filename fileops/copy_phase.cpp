@@ -120,7 +120,7 @@ class RunActions : public PhaseActions {
   void OnRemoveFile(SyncConfig& config, const std::string& path, const FileEntry& entry) override {
     StatsLog() << RemoveFileLine(path) << std::endl;
     std::uint32_t error = 0;
-    if (RemoveTargetFile(path.c_str(), entry.attributes, error)) return;
+    if (RemoveTargetFile(&config, path.c_str(), entry.attributes, error)) return;
     ErrorLog() << "Ошибка " << error << " удаления файла \"" << path << "\"" << std::endl;
     CountError(config);
   }

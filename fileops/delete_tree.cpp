@@ -38,7 +38,7 @@ class TreeRemover {
  private:
   bool RemoveFile(const std::string& path, DWORD attributes) {
     std::uint32_t error = 0;
-    if (RemoveTargetFile(path.c_str(), attributes, error)) return true;
+    if (RemoveTargetFile(&config_, path.c_str(), attributes, error)) return true;
     if (IsGone(error)) return true;
     ReportFailure(config_, error, "файла", path);
     return false;

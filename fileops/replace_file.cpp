@@ -4,8 +4,10 @@
 
 #include <string>
 
+#include "fileops/files_in_use.h"
 #include "fileops/long_path_copy.h"
 #include "fileops/temporary_name.h"
+#include "log/logs.h"
 #include "win32/handles.h"
 
 namespace {
@@ -75,26 +77,58 @@ DWORD ExplainDenied(const std::wstring& target) {
 // Renames `made` over `target`; on failure removes `made` again. Windows
 // refuses to replace a read-only file: its attribute is cleared and the
 // rename tried once more, unless the target is a link (the attribute call
-// would change what it points to).
-bool RenameOver(const std::string& made, const char* target, bool targetIsLink, DWORD& error) {
+// would change what it points to); a failure puts the attribute back.
+//
+// A target another program has open (see files_in_use.h), for a run
+// (`run` set): renamed aside when the system allows it, `made` then renamed
+// into the freed name; otherwise tried again while the run's budget lasts.
+// Each such file gets one line in the statistics log.
+bool RenameOver(SyncConfig* run, const std::string& made, const char* target, bool targetIsLink,
+                DWORD& error) {
   const std::wstring wideMade = ExtendedWidePath(made.c_str());
   const std::wstring wideTarget = ExtendedWidePath(target);
-  bool renamed = MoveFileExW(wideMade.c_str(), wideTarget.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
-  if (!renamed) {
+  DWORD readOnlyAttributes = 0;  // what the target had before its read-only bit was cleared
+  unsigned retries = 0;
+  bool renamed = false;
+  for (;;) {
+    if (MoveFileExW(wideMade.c_str(), wideTarget.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+      renamed = true;
+      break;
+    }
     error = GetLastError();
-    if (error == ERROR_ACCESS_DENIED && !targetIsLink) {
+    if (error == ERROR_ACCESS_DENIED && !targetIsLink && readOnlyAttributes == 0) {
       const DWORD attributes = GetFileAttributesW(wideTarget.c_str());
       if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
           !(attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
           SetFileAttributesW(wideTarget.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
-        renamed = MoveFileExW(wideMade.c_str(), wideTarget.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
-        if (!renamed) error = GetLastError();
+        readOnlyAttributes = attributes;
+        continue;
       }
     }
-  }
-  if (!renamed) {
-    RemoveMade(wideMade);
     if (error == ERROR_ACCESS_DENIED) error = ExplainDenied(wideTarget);
+    if (run == nullptr || (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION)) break;
+    std::string aside;
+    std::uint32_t asideError = 0;
+    if (MoveAside(target, aside, asideError)) {
+      if (MoveFileExW(wideMade.c_str(), wideTarget.c_str(), 0)) {
+        renamed = true;
+        StatsLog() << MovedAsideLine(target, aside) << std::endl;
+        // Gone now unless still in use; else a later run removes it.
+        std::uint32_t ignored = 0;
+        (void)RemoveTargetFile(nullptr, aside.c_str(), targetIsLink ? FILE_ATTRIBUTE_REPARSE_POINT : 0, ignored);
+        break;
+      }
+      error = GetLastError();
+      MoveFileExW(ExtendedWidePath(aside.c_str()).c_str(), wideTarget.c_str(), 0);  // back in its place
+      break;
+    }
+    if (asideError != ERROR_SHARING_VIOLATION || !WaitToRetry(*run, retries)) break;
+    ++retries;
+  }
+  if (retries != 0) StatsLog() << RetriedLine(target, retries) << std::endl;
+  if (!renamed) {
+    if (readOnlyAttributes != 0) SetFileAttributesW(wideTarget.c_str(), readOnlyAttributes);
+    RemoveMade(wideMade);
   }
   return renamed;
 }
@@ -115,7 +149,7 @@ bool IsLink(std::uint32_t attributes) { return (attributes & FILE_ATTRIBUTE_REPA
 
 }  // namespace
 
-CopyOutcome CopyIntoPlace(const SyncConfig& config, const char* source, const char* target,
+CopyOutcome CopyIntoPlace(SyncConfig& config, const char* source, const char* target,
                           bool targetExists, bool targetIsLink, bool onlyIfAbsent, std::uint32_t& error) {
   DWORD code = 0;
   std::string made;
@@ -135,15 +169,15 @@ CopyOutcome CopyIntoPlace(const SyncConfig& config, const char* source, const ch
       return CopyOutcome::NameTaken;
     }
   }
-  const bool renamed = RenameOver(made, target, targetIsLink, code);
+  const bool renamed = RenameOver(&config, made, target, targetIsLink, code);
   error = renamed ? 0 : code;
   return renamed ? CopyOutcome::Copied : CopyOutcome::Failed;
 }
 
-bool RemoveTargetFile(const char* path, std::uint32_t attributes, std::uint32_t& error) {
+bool RemoveTargetFile(SyncConfig* run, const char* path, std::uint32_t attributes, std::uint32_t& error) {
   DWORD code = 0;
   std::string made;
-  if (!MakeFileBeside(path, made, code) || !RenameOver(made, path, IsLink(attributes), code)) {
+  if (!MakeFileBeside(path, made, code) || !RenameOver(run, made, path, IsLink(attributes), code)) {
     error = code;
     return false;
   }

@@ -22,7 +22,8 @@ enum class CopyOutcome {
   NameTaken,  // only-if-absent, and a file appeared there: left alone
 };
 
-// Copies `source` to `target` through a temporary beside it. `targetExists`:
+// Copies `source` to `target` through a temporary beside it. A target
+// another program has open is dealt with as files_in_use.h says. `targetExists`:
 // the listing showed a file there, which the copy replaces; otherwise the
 // rename never replaces anything, and a file that has appeared under the
 // name since the listing (a link made meanwhile, a name that differs in
@@ -32,10 +33,12 @@ enum class CopyOutcome {
 // touched. On failure the temporary is removed when it still can be;
 // `error` holds the system's code, or 0 when the copy itself failed (copies
 // report no code).
-[[nodiscard]] CopyOutcome CopyIntoPlace(const SyncConfig& config, const char* source, const char* target,
+[[nodiscard]] CopyOutcome CopyIntoPlace(SyncConfig& config, const char* source, const char* target,
                                         bool targetExists, bool targetIsLink, bool onlyIfAbsent,
                                         std::uint32_t& error);
 
 // Removes the target file `path`: replaced by an empty file of the run's
-// own, which is then deleted. `attributes`: what the listing showed.
-[[nodiscard]] bool RemoveTargetFile(const char* path, std::uint32_t attributes, std::uint32_t& error);
+// own, which is then deleted. `attributes`: what the listing showed. `run`:
+// the run whose file it is, which deals with a file in use as
+// files_in_use.h says; null for a file that is simply left when in use.
+[[nodiscard]] bool RemoveTargetFile(SyncConfig* run, const char* path, std::uint32_t attributes, std::uint32_t& error);
