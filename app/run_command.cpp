@@ -37,7 +37,9 @@ void RunCommand(const SyncConfig& config) {
   const INT_PTR result = reinterpret_cast<INT_PTR>(
       OpenWithShell(config.runCommand, config.runArguments,
                     directory.empty() ? nullptr : directory.c_str()));
-  if (result >= 32) {
+  // Success is a value above 32; 32 itself is SE_ERR_DLLNOTFOUND, which
+  // is also what a shell library that cannot be loaded gives.
+  if (result > 32) {
     StatsLog() << "Выполнение команды \"" << config.runCommand << "\" рабочий каталог \""
                << directory << "\"" << std::endl;
   } else {

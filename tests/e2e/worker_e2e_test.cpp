@@ -225,6 +225,28 @@ TEST_F(Worker, CommandVariantsAndTheirLogLines) {
   EXPECT_EQ(Started(), "<not started>");
 }
 
+TEST_F(Worker, CommandThatCannotBeStartedForWantOfTheShellIsAnError) {
+  // The shell library disabled for velkarin.exe alone, through Wine's
+  // per-program DLL overrides, which it reads when a program starts.
+  if (GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") == nullptr) {
+    GTEST_SKIP() << "only Wine lets a test keep a program from loading shell32.dll";
+  }
+  const char kOverrides[] = "Software\\Wine\\AppDefaults\\velkarin.exe\\DllOverrides";
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kOverrides, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExA(key, "shell32", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
+  RegCloseKey(key);
+  Run("");
+  RegDeleteKeyA(HKEY_CURRENT_USER, kOverrides);
+
+  ASSERT_TRUE(Synchronised());
+  EXPECT_EQ(Log("velkarin.err"),
+            "Ошибка 32 выполнения команды \"kadu.exe\" рабочий каталог \"" + target + "\\\"\r\n");
+  EXPECT_EQ(Log("velkarin.out").find("Выполнение команды"), std::string::npos);
+  EXPECT_EQ(Started(), "<not started>");
+}
+
 TEST_F(Worker, CommandLongerThanItsFieldStopsEverything) {
   const std::string command = "kadu.exe" + std::string(1016, 'x');
   ASSERT_EQ(command.size(), 1024u);
