@@ -57,7 +57,7 @@ TEST(ProgressWindow, BarMovesOnDuringTheCopyAndCoversNothingElse) {
     if (HWND question = FindWindowA("#32770", "Синхронизация")) {
       // Out of the way of the window, which then paints what lay under it.
       SetWindowPos(question, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-      Sleep(300);
+      Sleep(500);
       asked = window != nullptr && CaptureWindow(window, after);
       PostMessageA(question, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
     } else if (window != nullptr && IsWindowVisible(window)) {
