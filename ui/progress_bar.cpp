@@ -7,6 +7,10 @@ namespace {
 // The time left changes its text at most once a second: a figure that
 // flickers with every file cannot be read.
 constexpr DWORD kEstimateEveryMs = 1000;
+// The count and the bar are drawn again at most twenty times a second:
+// files come faster than that, and each drawing is a trip to the display
+// (a round trip to the X server under Wine) that the eye would not see.
+constexpr DWORD kRedrawEveryMs = 50;
 constexpr int kTextGap = 12;
 
 }  // namespace
@@ -39,27 +43,30 @@ ProgressBar::View ProgressBar::Compose(DWORD now) {
     running_ = true;
     start_ = now;
     estimatedAt_ = now;
-    drawn_.timeLeft.clear();
+    timeLeft_.clear();
   }
   View view;
   view.shown = layout_.shown;
   const double fraction = counts_.Fraction();
   view.filled = FilledWidth(layout_, fraction);
   view.count = CountText(counts_.DoneItems(), counts_.TotalItems());
-  view.timeLeft = drawn_.timeLeft;
   if (!held_ && now - estimatedAt_ >= kEstimateEveryMs) {
     estimatedAt_ = now;
     std::uint64_t seconds = 0;
-    view.timeLeft = EstimateSecondsLeft(fraction, now - start_, seconds) ? TimeLeftText(seconds) : std::string();
+    timeLeft_ = EstimateSecondsLeft(fraction, now - start_, seconds) ? TimeLeftText(seconds) : std::string();
   }
+  view.timeLeft = timeLeft_;
   return view;
 }
 
 void ProgressBar::Tick(HDC window, HDC picture, DWORD now) {
   const View view = Compose(now);
   if (view == drawn_) return;
+  // Appearing and going are drawn at once; the rest waits its turn.
+  if (view.shown == drawn_.shown && now - drawnAt_ < kRedrawEveryMs) return;
   Draw(window, picture, view);
   drawn_ = view;
+  drawnAt_ = now;
 }
 
 void ProgressBar::Paint(HDC window, HDC picture, const RECT& area) {

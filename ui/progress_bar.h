@@ -55,7 +55,9 @@ class ProgressBar {
   DWORD heldSince_ = 0;
   bool held_ = false;
   DWORD estimatedAt_ = 0;
+  std::string timeLeft_;  // the latest estimate, "" when none
   View drawn_;
+  DWORD drawnAt_ = 0;
   // Off-screen copy of the area, put on the window in one piece so that
   // neither a person nor a screen capture ever sees it half drawn.
   win32::ScopedMemoryDc dc_;
