@@ -14,6 +14,7 @@
 #include "engine/registry.h"
 #include "engine/scan.h"
 #include "engine/skip_existing.h"
+#include "engine/work_totals.h"
 #include "fileops/copy_phase.h"
 #include "fileops/delete_tree.h"
 #include "log/logs.h"
@@ -170,10 +171,16 @@ bool RunSynchronisation(SyncConfig& config) { return RunSynchronisation(config, 
 bool RunSynchronisation(SyncConfig& config, DirectoryLister& lister) {
   const auto deleteNow = [](SyncConfig& run, const std::string& path) { DeleteTree(run, path); };
   if (!PlanSynchronisation(config, lister, deleteNow)) return false;
-  SendProgressText(config.progressWindowHandle, "Копирование");
+  HWND__* window = config.progressWindowHandle;
+  SendProgressText(window, "Копирование");
   Phase("собственно, синхронизация:");
+  if (window != nullptr) {
+    SendProgressStart(window, CountWork(config.sourceWorkList, config.targetWorkList, config.checkPairs.size(),
+                                        config.targetDir, config.deleteUnneeded, config.strictList));
+  }
   ApplyRegistry(config);
   CopyPairs(config);
+  SendProgressEnd(window);
   return config.errorCount == 0 && !config.Stopped();
 }
 

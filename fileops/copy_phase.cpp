@@ -7,9 +7,9 @@
 #include <string>
 
 #include "config/full_path_entries.h"
-#include "config/list_matching.h"
 #include "config/sync_config.h"
 #include "engine/file_time.h"
+#include "engine/work_totals.h"
 #include "fileops/action_lines.h"
 #include "fileops/delete_tree.h"
 #include "fileops/long_path_copy.h"
@@ -27,13 +27,15 @@ bool IsLink(DWORD attributes) { return (attributes & FILE_ATTRIBUTE_REPARSE_POIN
 void RemoveTargetOnlyItems(SyncConfig& config, const DirRecord& record, PhaseActions& actions) {
   const std::string directory = std::string(config.targetDir) + record.name + "\\";
   if (record.HasFlags(DIR_EXTRA)) {
+    SendProgressItem(config.progressWindowHandle, 0);
     if (config.StopRequested()) return;
     actions.OnRemoveDirectory(config, directory);
     return;
   }
   for (const FileEntry& entry : record.entries) {
     const std::string path = directory + entry.name;
-    if (!config.deleteUnneeded && !IsStrictlySynchronised(path.c_str(), config.strictList)) continue;
+    if (!RemovesTargetOnlyFile(config.deleteUnneeded, config.strictList, path)) continue;
+    SendProgressItem(config.progressWindowHandle, 0);
     if (config.StopRequested()) return;
     if (IsOwnFile(config.ownFiles, path)) continue;
     actions.OnRemoveFile(config, path, entry);
@@ -96,6 +98,7 @@ void CreateAndCopy(SyncConfig& config, const DirRecord& record, PhaseActions& ac
     actions.OnCreateDirectory(config, std::string(config.targetDir) + record.name);
   }
   for (const FileEntry& entry : record.entries) {
+    SendProgressItem(config.progressWindowHandle, entry.size);
     const std::string source = sourceDirectory + entry.name;
     const std::string target = targetDirectory + entry.name;
     if (config.StopRequested()) return;
@@ -181,6 +184,7 @@ void CopyPairs(SyncConfig& config) {
 
 void CopyPairs(SyncConfig& config, PhaseActions& actions) {
   for (const CheckPair& pair : config.checkPairs) {
+    SendProgressItem(config.progressWindowHandle, 0);
     if (config.StopRequested()) return;
     // A full path outside both roots is read where it is.
     const std::string source =

@@ -8,6 +8,7 @@
 #include "config/sync_config.h"
 #include "fileops/extended_path.h"
 #include "win32/wide_text.h"
+#include "ui/progress_text.h"
 
 // A relative path (allowed for both directories in the ini file) is
 // resolved against the current directory first: given the UNC prefix as it
@@ -28,12 +29,14 @@ std::wstring ExtendedWidePath(const char* path) {
 
 namespace {
 
-// Called by the system between chunks of a copy: waits while the run is
-// paused and cancels the copy once it is stopped. (Wine 8 does not call it:
-// there a copy runs to its end and the run stops right after.)
-DWORD CALLBACK CopyProgress(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD,
+// Called by the system between chunks of a copy: moves the window's bar
+// within a large file, waits while the run is paused and cancels the copy
+// once it is stopped. (Wine 8 does not call it: there a copy runs to its
+// end, the bar moves once the file is done, and the run stops right after.)
+DWORD CALLBACK CopyProgress(LARGE_INTEGER, LARGE_INTEGER transferred, LARGE_INTEGER, LARGE_INTEGER, DWORD,
                             DWORD, HANDLE, HANDLE, LPVOID data) {
   const auto* config = static_cast<const SyncConfig*>(data);
+  SendProgressBytes(config->progressWindowHandle, static_cast<std::uint64_t>(transferred.QuadPart));
   return config->StopRequested() ? PROGRESS_CANCEL : PROGRESS_CONTINUE;
 }
 

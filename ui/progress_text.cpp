@@ -34,10 +34,30 @@ class Mailbox {
     return had;
   }
 
+  // Applies one of the worker's reports to the counts.
+  template <typename Report>
+  void Progress(Report report) {
+    EnterCriticalSection(&lock_);
+    report(counts_);
+    countsWaiting_ = true;
+    LeaveCriticalSection(&lock_);
+  }
+
+  bool TakeProgress(ProgressCounts& counts) {
+    EnterCriticalSection(&lock_);
+    const bool had = countsWaiting_;
+    if (had) counts = counts_;
+    countsWaiting_ = false;
+    LeaveCriticalSection(&lock_);
+    return had;
+  }
+
  private:
   CRITICAL_SECTION lock_;
   char text_[1024] = {};
   bool waiting_ = false;
+  ProgressCounts counts_;
+  bool countsWaiting_ = false;
 };
 
 Mailbox& TheMailbox() {
@@ -53,3 +73,21 @@ void SendProgressText(HWND__* window, const char* text) {
 }
 
 bool TakeProgressText(char* text, std::size_t size) { return TheMailbox().Take(text, size); }
+
+void SendProgressStart(HWND__* window, const WorkTotals& totals) {
+  if (window != nullptr) TheMailbox().Progress([&](ProgressCounts& counts) { counts.Start(totals); });
+}
+
+void SendProgressItem(HWND__* window, std::uint64_t listedSize) {
+  if (window != nullptr) TheMailbox().Progress([=](ProgressCounts& counts) { counts.BeginItem(listedSize); });
+}
+
+void SendProgressBytes(HWND__* window, std::uint64_t transferred) {
+  if (window != nullptr) TheMailbox().Progress([=](ProgressCounts& counts) { counts.Transferred(transferred); });
+}
+
+void SendProgressEnd(HWND__* window) {
+  if (window != nullptr) TheMailbox().Progress([](ProgressCounts& counts) { counts.End(); });
+}
+
+bool TakeProgress(ProgressCounts& counts) { return TheMailbox().TakeProgress(counts); }

@@ -5,6 +5,7 @@
 
 #include "win32/run_control.h"
 #include "ui/background_picture.h"
+#include "ui/progress_bar.h"
 #include "ui/progress_text.h"
 
 namespace {
@@ -131,6 +132,8 @@ void CALLBACK ProgressWindow::OnTimer(HWND /*window*/, UINT /*message*/, UINT_PT
 LRESULT ProgressWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
+      bar_ = std::make_unique<ProgressBar>(width_, height_, static_cast<HFONT>(font_.Get()),
+                                           static_cast<HBRUSH>(brush_.Get()));
       strip_ = std::make_unique<Strip>(instance_, window_, *this);
       return 0;
     case WM_PAINT:
@@ -156,11 +159,13 @@ LRESULT ProgressWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 void ProgressWindow::AskToAbort() {
   // The worker waits at its next safe point while the question is open.
   control_.Pause();
+  if (bar_) bar_->Hold(GetTickCount());
   if (MessageBoxA(window_, "Прервать синхронизацию?", kCaption, MB_YESNO) == IDYES) {
     control_.Stop();
     DestroyWindow(window_);
     return;
   }
+  if (bar_) bar_->Release(GetTickCount());
   control_.Resume();
 }
 
@@ -187,6 +192,7 @@ void ProgressWindow::Animate() {
   }
   LeaveCriticalSection(&textLock_);
   strip_->Draw(dc);
+  if (staticDrawn_) bar_->Tick(dc, pictureDc_.Get(), GetTickCount());
   ReleaseDC(window_, dc);
 }
 
@@ -248,5 +254,6 @@ void ProgressWindow::Paint() {
   }
   LeaveCriticalSection(&textLock_);
   if (strip_) strip_->Draw(dc);
+  if (bar_) bar_->Paint(dc, pictureDc_.Get(), area);
   EndPaint(window_, &paint);
 }

@@ -9,6 +9,7 @@
 
 #include "win32/handles.h"
 
+class ProgressBar;
 class RunControl;
 
 class ProgressWindow {
@@ -59,4 +60,5 @@ class ProgressWindow {
   int textLength_ = 0;
   bool textChanged_ = false;
   std::unique_ptr<Strip> strip_;
+  std::unique_ptr<ProgressBar> bar_;  // the copy phase's count, time left and bar
 };

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "tests/e2e/e2e_support.h"
+#include "tests/support/window_capture.h"
 
 using namespace e2e;
 using namespace testing_support;
@@ -349,27 +350,27 @@ TEST_F(Worker, WindowShowsThePictureAndTheChangingStatusText) {
   }
   MakeTree(source, many);
   // The client's picture (bitmap 101 of kadu.exe in the source) has a gold
-  // bar at x 300-307; the status text is white on it at (31, 28).
+  // bar at x 300-307; the status text is white on it at (31, 28). Each
+  // capture is one copy from the screen: read pixel by pixel, a capture
+  // took long enough on a loaded machine to see only two texts in a run.
   std::atomic<bool> done{false};
-  std::vector<std::vector<COLORREF>> textShots;
+  std::vector<std::vector<std::uint32_t>> textShots;
   bool goldFound = false;
   std::thread watcher([&] {
     while (!done) {
       HWND window = FindWindowA("velkarin.v2", nullptr);
-      RECT rect;
-      if (window == nullptr || !IsWindowVisible(window) || !GetWindowRect(window, &rect)) {
+      WindowPixels shot;
+      if (window == nullptr || !IsWindowVisible(window) || !CaptureWindow(window, shot) || shot.width <= 303 ||
+          shot.height <= 100) {
         Sleep(10);
         continue;
       }
-      HDC screen = GetDC(nullptr);
-      goldFound = goldFound || GetPixel(screen, rect.left + 303, rect.top + 100) == RGB(234, 203, 104) ||
-                  (GetRValue(GetPixel(screen, rect.left + 303, rect.top + 100)) > 180 &&
-                   GetBValue(GetPixel(screen, rect.left + 303, rect.top + 100)) < 140);
-      std::vector<COLORREF> shot;
+      const std::uint32_t gold = shot.At(303, 100);  // 0xRRGGBB
+      goldFound = goldFound || (((gold >> 16) & 0xFF) > 180 && (gold & 0xFF) < 140);
+      std::vector<std::uint32_t> text;
       for (int y = 28; y < 41; ++y)
-        for (int x = 31; x < 260; ++x) shot.push_back(GetPixel(screen, rect.left + x, rect.top + y));
-      ReleaseDC(nullptr, screen);
-      textShots.push_back(std::move(shot));
+        for (int x = 31; x < 260; ++x) text.push_back(shot.At(x, y));
+      textShots.push_back(std::move(text));
       Sleep(40);
     }
   });
@@ -380,7 +381,7 @@ TEST_F(Worker, WindowShowsThePictureAndTheChangingStatusText) {
   std::size_t withText = 0, distinct = 0;
   for (std::size_t i = 0; i < textShots.size(); ++i) {
     bool white = false;
-    for (COLORREF c : textShots[i]) white = white || (GetRValue(c) > 200 && GetGValue(c) > 200 && GetBValue(c) > 200);
+    for (std::uint32_t c : textShots[i]) white = white || ((c >> 16) > 200 && ((c >> 8) & 0xFF) > 200 && (c & 0xFF) > 200);
     withText += white;
     if (i > 0 && white && textShots[i] != textShots[i - 1]) ++distinct;
   }

@@ -1,0 +1,71 @@
+#include "tests/support/window_capture.h"
+
+#include <cstdio>
+
+#include "win32/handles.h"
+
+namespace testing_support {
+
+bool CaptureWindow(HWND window, WindowPixels& shot) {
+  RECT rect;
+  if (!GetWindowRect(window, &rect)) return false;
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  if (width <= 0 || height <= 0) return false;
+  HDC screen = GetDC(nullptr);
+  win32::ScopedMemoryDc memory(CreateCompatibleDC(screen));
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // rows from the top
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  win32::ScopedGdiObject bitmap(CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  bool copied = false;
+  if (memory && bitmap && bits != nullptr) {
+    HGDIOBJ old = SelectObject(memory.Get(), bitmap.Get());
+    copied = BitBlt(memory.Get(), 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY) != FALSE;
+    SelectObject(memory.Get(), old);
+  }
+  ReleaseDC(nullptr, screen);
+  if (!copied) return false;
+  const auto* data = static_cast<const std::uint32_t*>(bits);
+  shot.width = width;
+  shot.height = height;
+  shot.pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  for (std::size_t i = 0; i < shot.pixels.size(); ++i) shot.pixels[i] = data[i] & 0xFFFFFF;
+  return true;
+}
+
+bool WriteBmp(const std::string& path, const WindowPixels& shot) {
+  const int rowSize = (shot.width * 3 + 3) & ~3;
+  BITMAPFILEHEADER file{};
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof(info);
+  info.biWidth = shot.width;
+  info.biHeight = shot.height;  // bottom-up, as most readers expect
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  info.biSizeImage = static_cast<DWORD>(rowSize * shot.height);
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof(file) + sizeof(info);
+  file.bfSize = file.bfOffBits + info.biSizeImage;
+  std::FILE* out = std::fopen(path.c_str(), "wb");
+  if (out == nullptr) return false;
+  bool ok = std::fwrite(&file, sizeof(file), 1, out) == 1 && std::fwrite(&info, sizeof(info), 1, out) == 1;
+  std::string row(static_cast<std::size_t>(rowSize), '\0');
+  for (int y = shot.height - 1; ok && y >= 0; --y) {
+    for (int x = 0; x < shot.width; ++x) {
+      const std::uint32_t pixel = shot.At(x, y);
+      row[static_cast<std::size_t>(x) * 3] = static_cast<char>(pixel & 0xFF);
+      row[static_cast<std::size_t>(x) * 3 + 1] = static_cast<char>((pixel >> 8) & 0xFF);
+      row[static_cast<std::size_t>(x) * 3 + 2] = static_cast<char>((pixel >> 16) & 0xFF);
+    }
+    ok = std::fwrite(row.data(), row.size(), 1, out) == 1;
+  }
+  return std::fclose(out) == 0 && ok;
+}
+
+}  // namespace testing_support

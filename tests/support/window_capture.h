@@ -1,0 +1,28 @@
+#pragma once
+// What a top-level window shows on the screen, read back in one piece, as a
+// person (or a screenshot) sees it.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+struct WindowPixels {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> pixels;  // 0x00RRGGBB, rows from the top
+
+  [[nodiscard]] std::uint32_t At(int x, int y) const {
+    return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)];
+  }
+};
+
+// The window's rectangle copied from the screen; false when it cannot be.
+[[nodiscard]] bool CaptureWindow(HWND window, WindowPixels& shot);
+
+// Writes `shot` as a 24-bit BMP file.
+[[nodiscard]] bool WriteBmp(const std::string& path, const WindowPixels& shot);
+
+}  // namespace testing_support
