@@ -38,7 +38,15 @@ bool IsApplicationRunning(const SyncConfig& config) {
         (!ProcessIdToSessionId(process.th32ProcessID, &processSession) || processSession != session)) {
       continue;
     }
-    if (ProcessImagePath(process.th32ProcessID, image) && SameExecutablePath(image.c_str(), path.c_str()))
+    // The image path first, the module list when that gives no path or
+    // another one. Only the image path can be read across bitness; the
+    // module list holds the path the process was started from, which the
+    // check has always compared: on Windows the image path is the resolved
+    // one, which for a client started through a substituted or mapped drive
+    // need not spell the configured path.
+    if (QueriedImagePath(process.th32ProcessID, image) && SameExecutablePath(image.c_str(), path.c_str()))
+      return true;
+    if (FirstModulePath(process.th32ProcessID, image) && SameExecutablePath(image.c_str(), path.c_str()))
       return true;
   }
   return false;

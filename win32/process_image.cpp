@@ -7,12 +7,10 @@
 #include "win32/handles.h"
 #include "win32/wide_text.h"
 
-namespace {
-
-// The Win32 form of the path ("C:\...", "\\server\share\..."; Wine gives the
-// drive form too, "Z:\..." for a path of the Unix file system). Limited
-// query rights are enough, and are granted for other users' processes too.
-bool QueryImageName(DWORD processId, std::wstring& wide) {
+// The Win32 form of the path ("C:\...", "\\server\share\..."); Wine gives
+// the drive form too, "Z:\..." for a path of the Unix file system, never
+// "\\?\" or a device path. Limited query rights are enough.
+bool QueriedImagePath(DWORD processId, std::string& path) {
   win32::ScopedKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
   if (!process) return false;
   // Long paths: grown until the name fits, up to the longest a path can be.
@@ -20,29 +18,17 @@ bool QueryImageName(DWORD processId, std::wstring& wide) {
     std::vector<wchar_t> buffer(capacity);
     DWORD length = capacity;
     if (QueryFullProcessImageNameW(process.Get(), 0, buffer.data(), &length)) {
-      wide.assign(buffer.data(), length);
-      return true;
+      return NarrowExact(std::wstring(buffer.data(), length), path);
     }
     if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return false;
   }
   return false;
 }
 
-// The first module of a process is its executable. Processes whose modules
-// cannot be listed (system processes, other users', 64-bit ones seen from a
-// 32-bit program) give none.
 bool FirstModulePath(DWORD processId, std::string& path) {
   win32::ScopedFile modules(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId));
   if (!modules.Valid()) return false;
   MODULEENTRY32W module{};
   module.dwSize = sizeof(module);
   return Module32FirstW(modules.Get(), &module) && NarrowExact(module.szExePath, path);
-}
-
-}  // namespace
-
-bool ProcessImagePath(DWORD processId, std::string& path) {
-  std::wstring wide;
-  if (QueryImageName(processId, wide)) return NarrowExact(wide, path);
-  return FirstModulePath(processId, path);
 }

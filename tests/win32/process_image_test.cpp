@@ -1,5 +1,6 @@
 // Where the running check finds a process's executable: the path asked of
-// the process itself, exact in Windows-1251 or not at all.
+// the process itself and its first module's, each exact in Windows-1251 or
+// not at all.
 #include "win32/process_image.h"
 
 #include <gtest/gtest.h>
@@ -50,22 +51,33 @@ class ProcessImage : public ::testing::Test {
   }
 };
 
-// Under Wine the path is the drive form ("C:\users\...\Temp\..."), as on
-// Windows, never "\\?\" or a device path.
+using Lookup = bool (*)(DWORD, std::string&);
+struct NamedLookup {
+  const char* name;
+  Lookup lookup;
+};
+const NamedLookup kLookups[] = {{"image path", &QueriedImagePath}, {"module list", &FirstModulePath}};
+
+// Under Wine the image path is the drive form ("C:\users\...\Temp\..."),
+// as on Windows, never "\\?\" or a device path.
 TEST_F(ProcessImage, FullPathOfAClientInACyrillicDirectory) {
   const std::string directory = dir / "Клиент Ёж";
   ASSERT_TRUE(StartClientIn(Widen(directory))) << "the client did not start";
-  std::string image;
-  ASSERT_TRUE(ProcessImagePath(client.dwProcessId, image));
-  EXPECT_EQ(image, directory + "\\kadu.exe");
+  for (const NamedLookup& way : kLookups) {
+    std::string image;
+    EXPECT_TRUE(way.lookup(client.dwProcessId, image)) << way.name;
+    EXPECT_EQ(image, directory + "\\kadu.exe") << way.name;
+  }
 }
 
 // "é" has no place in Windows-1251; a best-fit conversion would give
 // "Cafe", naming another directory, which a configured path could name.
 TEST_F(ProcessImage, PathWindows1251CannotHoldIsNoPath) {
   ASSERT_TRUE(StartClientIn(Widen(dir.Path()) + L"\\Caf\u00e9")) << "the client did not start";
-  std::string image = "<untouched>";
-  EXPECT_FALSE(ProcessImagePath(client.dwProcessId, image)) << image;
+  for (const NamedLookup& way : kLookups) {
+    std::string image = "<untouched>";
+    EXPECT_FALSE(way.lookup(client.dwProcessId, image)) << way.name << ": " << image;
+  }
 }
 
 }  // namespace
