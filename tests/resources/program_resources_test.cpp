@@ -1,6 +1,8 @@
 // What Windows reads from the built velkarin.exe before running a line of
 // it: the application manifest and the version resource, read back from the
-// file itself, as the loader and the file's properties read them.
+// file itself, as the loader and the file's properties read them. Both
+// builds are read: the 32-bit one cannot be run here, but its resources can
+// be read as data.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -17,12 +19,26 @@ using testing_support::Widen;
 
 namespace {
 
-std::wstring ProgramPath() { return Widen(ExeDir() + "\\velkarin.exe"); }
+// The program of each build, as a parameter: "x64" or "x86".
+class BuiltProgram : public ::testing::TestWithParam<const char*> {
+ protected:
+  void SetUp() override {
+    if (std::string(GetParam()) == "x86") {
+      program = Widen(VELKARIN_X86_PROGRAM);
+      if (GetFileAttributesW(program.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        GTEST_SKIP() << "no 32-bit build at " << VELKARIN_X86_PROGRAM << " (scripts/build makes it)";
+      }
+    } else {
+      program = Widen(ExeDir() + "\\velkarin.exe");
+    }
+  }
+  std::wstring program;
+};
 
 // Manifest resource 1 of the file, comments removed: an entry commented out
 // is no entry.
-std::string Manifest() {
-  win32::ScopedModule module(LoadLibraryExW(ProgramPath().c_str(), nullptr,
+std::string Manifest(const std::wstring& program) {
+  win32::ScopedModule module(LoadLibraryExW(program.c_str(), nullptr,
                                             LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
   if (!module) return "";
   HRSRC found = FindResourceW(module.Get(), MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
@@ -61,8 +77,8 @@ bool HasElement(const std::string& xml, const std::string& element, const std::v
 const char kSettings2005[] = "xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\"";
 const char kSettings2016[] = "xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\"";
 
-TEST(BuiltProgram, ManifestHoldsEveryEntry) {
-  const std::string xml = Manifest();
+TEST_P(BuiltProgram, ManifestHoldsEveryEntry) {
+  const std::string xml = Manifest(program);
   ASSERT_FALSE(xml.empty()) << "no manifest resource 1 in velkarin.exe";
   EXPECT_TRUE(HasElement(xml, "requestedExecutionLevel", {"level=\"asInvoker\"", "uiAccess=\"false\""}))
       << xml;
@@ -98,8 +114,8 @@ std::wstring VersionString(const std::vector<char>& info, const wchar_t* name) {
 
 // The numbers come from the build's project version; the texts are what
 // the file's properties must show.
-TEST(BuiltProgram, VersionResourceAgreesWithTheBuildVersion) {
-  const std::wstring exe = ProgramPath();
+TEST_P(BuiltProgram, VersionResourceAgreesWithTheBuildVersion) {
+  const std::wstring& exe = program;
   DWORD ignored = 0;
   const DWORD size = GetFileVersionInfoSizeW(exe.c_str(), &ignored);
   ASSERT_GT(size, 0u) << "no version resource in velkarin.exe";
@@ -140,5 +156,7 @@ TEST(BuiltProgram, VersionResourceAgreesWithTheBuildVersion) {
   // The splash window's version line follows the same version.
   EXPECT_EQ(std::string(kVersionText), "Версия " + major + "." + minor);
 }
+
+INSTANTIATE_TEST_SUITE_P(Builds, BuiltProgram, ::testing::Values("x64", "x86"));
 
 }  // namespace
