@@ -10,8 +10,12 @@
 namespace {
 
 // A listing of a million files takes about 40 MB; anything far beyond that
-// is not a listing, and is not read into memory.
-constexpr std::uint64_t kLargestListing = 1ull << 30;
+// is not a listing, and is not read into memory. A 32-bit program has 2 GB
+// of address space: it could not hold the files of a listing past 256 MB
+// (some 6 million, about 300 bytes each in memory), and a buffer of 1 GB
+// would fail to be allocated, ending the program instead of refusing the
+// listing.
+constexpr std::uint64_t kLargestListing = sizeof(void*) >= 8 ? 1ull << 30 : 1ull << 28;
 
 const char* ReasonFor(ListingProblem problem) {
   switch (problem) {

@@ -7,6 +7,7 @@
 #include "ui/background_picture.h"
 #include "ui/progress_bar.h"
 #include "ui/progress_text.h"
+#include "ui/version_text.h"
 
 namespace {
 
@@ -217,10 +218,9 @@ void ProgressWindow::DrawStaticLayer(HDC dc) {
   SetTextColor(dc, RGB(255, 255, 255));
   SetBkMode(dc, TRANSPARENT);
   HGDIOBJ oldFont = SelectObject(dc, font_.Get());
-  const char kVersion[] = "Версия 2.0";
   const char kNotice[] = "Идет обновление клиента. Esc - прервать.";
   TextOutA(dc, 31, 130, kCaption, static_cast<int>(std::strlen(kCaption)));
-  TextOutA(dc, 31, 142, kVersion, static_cast<int>(sizeof(kVersion) - 1));
+  TextOutA(dc, 31, 142, kVersionText, static_cast<int>(sizeof(kVersionText) - 1));
   TextOutA(dc, 31, height_ - 40, kNotice, static_cast<int>(sizeof(kNotice) - 1));
   SelectObject(dc, oldFont);
 }

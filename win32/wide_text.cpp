@@ -10,3 +10,22 @@ std::wstring WidenAnsi(const std::string& text) {
   wide.resize(static_cast<std::size_t>(size) - 1);
   return wide;
 }
+
+bool NarrowExact(const std::wstring& wide, std::string& text) {
+  text.clear();
+  if (wide.empty()) return true;
+  BOOL usedDefault = FALSE;
+  const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, nullptr, 0,
+                                       nullptr, &usedDefault);
+  if (size <= 0 || usedDefault) return false;
+  std::string narrow(static_cast<std::size_t>(size), '\0');
+  if (WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, narrow.data(), size,
+                          nullptr, &usedDefault) != size ||
+      usedDefault) {
+    return false;
+  }
+  narrow.resize(static_cast<std::size_t>(size) - 1);
+  if (WidenAnsi(narrow) != wide) return false;
+  text = std::move(narrow);
+  return true;
+}
