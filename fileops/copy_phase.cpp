@@ -17,6 +17,7 @@
 #include "fileops/replace_file.h"
 #include "log/logs.h"
 #include "ui/progress_text.h"
+#include "win32/handles.h"
 
 namespace {
 
@@ -110,6 +111,31 @@ void CreateAndCopy(SyncConfig& config, const DirRecord& record, PhaseActions& ac
 
 FileTime ToFileTime(const FILETIME& time) { return FileTime{time.dwLowDateTime, time.dwHighDateTime}; }
 
+// Holds the source directory of the files being copied open while they
+// are. Over a share every request is a round trip, and a file opened while
+// nothing else of its directory is open costs one more: the file system's
+// details are asked for again with each one (measured under Wine: one
+// request per copied file without the handle, one per directory with it).
+// Nothing is read through the handle, and it shares everything.
+class SourceDirectoryHold {
+ public:
+  void For(const std::string& sourceFile) {
+    const std::size_t end = sourceFile.find_last_of('\\');
+    if (end == std::string::npos) return;
+    // Tried once per directory: a directory that cannot be opened costs no
+    // request per file.
+    if (directory_.size() == end && sourceFile.compare(0, end, directory_) == 0) return;
+    directory_.assign(sourceFile, 0, end);
+    held_.Reset(CreateFileW(ExtendedWidePath(directory_.c_str()).c_str(), FILE_LIST_DIRECTORY,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  }
+
+ private:
+  std::string directory_;
+  win32::ScopedFile held_;
+};
+
 // The run's own actions: each one done, logged, and its failure counted.
 class RunActions : public PhaseActions {
  public:
@@ -141,6 +167,7 @@ class RunActions : public PhaseActions {
                   const FileEntry& entry) override {
     const std::string progress = std::string("Копирование ...\\") + entry.name;
     SendProgressText(config.progressWindowHandle, progress.c_str());
+    sourceDirectory_.For(source);
     const bool changedSincePublished = config.sourceFromListing && ChangedSincePublished(source, entry);
     if (CopyAndLog(config, source, target, entry.attributes, !entry.isNew, entry.targetIsLink,
                    entry.onlyIfAbsent) &&
@@ -157,6 +184,9 @@ class RunActions : public PhaseActions {
     // A read-only target is replaced like any other (see CopyIntoPlace).
     (void)CopyAndLog(config, source, target, sourceAttributes, targetExists, targetIsLink);
   }
+
+ private:
+  SourceDirectoryHold sourceDirectory_;
 };
 
 }  // namespace
