@@ -2,15 +2,6 @@
 # Only the program is built with it: this machine's kernel runs no 32-bit
 # programs, so neither can Wine, and the tests are run by the 64-bit build.
 # The POSIX-thread variant, as for 64 bits, so both builds use one runtime.
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86)
-
 set(VELKARIN_MINGW_PREFIX i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${VELKARIN_MINGW_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${VELKARIN_MINGW_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER ${VELKARIN_MINGW_PREFIX}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${VELKARIN_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)

@@ -1,18 +1,9 @@
 # Cross-compiling velkarin.exe for 64-bit Windows with MinGW-w64 on Linux.
 # The POSIX-thread variant is required: GoogleTest needs std::mutex, which the
 # win32-thread variant of GCC 12 does not provide.
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
 set(VELKARIN_MINGW_PREFIX x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${VELKARIN_MINGW_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${VELKARIN_MINGW_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER ${VELKARIN_MINGW_PREFIX}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${VELKARIN_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)
 
 # Tests run under Wine through this wrapper (code page 1251, private prefix).
 get_filename_component(_velkarin_root "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
