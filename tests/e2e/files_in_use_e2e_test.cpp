@@ -15,29 +15,16 @@ namespace {
 
 class FilesInUse : public Sync {
  protected:
-  std::vector<PROCESS_INFORMATION> programs_;
-
-  void TearDown() override { ReleasePrograms(); }
+  std::vector<std::unique_ptr<WaitingClient>> programs_;
 
   // Starts the target's copy of the client at `relative`, running until
-  // ReleasePrograms.
+  // ReleasePrograms (or the test's end).
   void StartProgram(const std::string& relative) {
-    const std::string flag = dir / ("release" + std::to_string(programs_.size()));
-    PROCESS_INFORMATION program{};
-    ASSERT_TRUE(StartProcess("\"" + target + "\\" + relative + "\" --wait " + flag, target, program));
-    programs_.push_back(program);
-    for (int i = 0; i < 500 && !Exists(flag + ".running"); ++i) Sleep(20);
-    ASSERT_TRUE(Exists(flag + ".running")) << relative << " did not start";
+    programs_.push_back(std::make_unique<WaitingClient>(
+        Widen(target + "\\" + relative), dir / ("release" + std::to_string(programs_.size())), target));
+    ASSERT_TRUE(programs_.back()->Running()) << relative << " did not start";
   }
-  void ReleasePrograms() {
-    for (std::size_t i = 0; i < programs_.size(); ++i) WriteFileBytes(dir / ("release" + std::to_string(i)), "");
-    for (const PROCESS_INFORMATION& program : programs_) {
-      if (WaitForSingleObject(program.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(program.hProcess, 1);
-      CloseHandle(program.hThread);
-      CloseHandle(program.hProcess);
-    }
-    programs_.clear();
-  }
+  void ReleasePrograms() { programs_.clear(); }
 
   // The statistics log's lines that begin with `prefix`.
   Lines LinesStartingWith(const std::string& prefix) {

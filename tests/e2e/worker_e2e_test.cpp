@@ -24,19 +24,11 @@ class Worker : public ::testing::Test {
   TempDir dir{"worker"};
   std::string source = dir / "Источник";
   std::string target = dir / "Приемник";
-  std::vector<PROCESS_INFORMATION> clients_;  // started by StartClient, not yet released
 
   void SetUp() override {
     MakeTree(source, {"a.txt", "Модули\\", "Модули\\m.dll"});
     // The client program itself comes from the share like any other file.
     WriteFileBytes(source + "\\kadu.exe", *ReadFileBytes(ExeDir() + "\\fake_client.exe"));
-  }
-
-  // A client left running by a failed assertion would hold its kadu.exe
-  // (and the temporary directory) for up to a minute and could be found by
-  // the next test's running check.
-  void TearDown() override {
-    while (!clients_.empty()) ReleaseClient(clients_.back());
   }
 
   VelkarinRun Run(const std::string& keys, const std::vector<ExpectedBox>& boxes = {}) {
@@ -58,32 +50,11 @@ class Worker : public ::testing::Test {
     return ReadFileBytes(marker).value_or("<not started>");
   }
   bool Synchronised() { return Exists(target + "\\Модули\\m.dll"); }
-  // Starts the target's kadu.exe, which runs until ReleaseClient (or the
-  // fixture's TearDown) lets it go.
-  bool StartClient(PROCESS_INFORMATION& client) {
-    if (!StartProcess("\"" + target + "\\kadu.exe\" --wait " + (dir / "release"), target, client)) return false;
-    clients_.push_back(client);
-    // Up once it says so; a client that ended instead never will be.
-    for (int i = 0; i < 500 && !Exists(dir / "release.running"); ++i) {
-      if (WaitForSingleObject(client.hProcess, 20) == WAIT_OBJECT_0) break;
-    }
-    return Exists(dir / "release.running");
-  }
-  void ReleaseClient(const PROCESS_INFORMATION& client) {
-    WriteFileBytes(dir / "release", "");
-    if (WaitForSingleObject(client.hProcess, 10000) != WAIT_OBJECT_0) {
-      TerminateProcess(client.hProcess, 1);
-      WaitForSingleObject(client.hProcess, 5000);
-    }
-    CloseHandle(client.hThread);
-    CloseHandle(client.hProcess);
-    const DWORD id = client.dwProcessId;
-    clients_.erase(std::remove_if(clients_.begin(), clients_.end(),
-                                  [id](const PROCESS_INFORMATION& p) { return p.dwProcessId == id; }),
-                   clients_.end());
-    DeleteFileA((dir / "release").c_str());
-    DeleteFileA((dir / "release.running").c_str());
-  }
+  // The target's kadu.exe, running until released. A client is released
+  // when it goes out of scope too: one left running by a failed assertion
+  // would hold its kadu.exe (and the temporary directory) for up to a
+  // minute and could be found by the next test's running check.
+  std::wstring ClientExe() { return Widen(target + "\\kadu.exe"); }
   // A line of the statistics log, CR LF included.
   std::string LaunchLine(const std::string& command, const std::string& directory) {
     return "Выполнение команды \"" + command + "\" рабочий каталог \"" + directory + "\"\r\n";
@@ -115,11 +86,11 @@ TEST_F(Worker, ApplicationAlreadyRunningSkipsTheRun) {
   const std::string question = "Приложение уже запущено, синхронизация невозможна!\nПопытаться выполнить\n\"" +
                                target + "\\KADU.exe\"?";
   for (const char* answer : {"no", "yes"}) {
-    PROCESS_INFORMATION client{};
-    ASSERT_TRUE(StartClient(client)) << "the client did not start";
+    WaitingClient client(ClientExe(), dir / "release", target);
+    ASSERT_TRUE(client.Running()) << "the client did not start";
     // The check compares Latin letters without case.
     const VelkarinRun run = Run("ПроверятьЗапущеноЛиУже=KADU.exe\n", {{kWorkerCaption, answer}});
-    ReleaseClient(client);
+    client.Release();
 
     ExpectWorkerBox(run.boxes[0], question, "yes,no");
     EXPECT_EQ(Log("velkarin.err"), "Ошибка: приложение уже запущено, синхронизация невозможна\r\n");
@@ -142,15 +113,15 @@ TEST_F(Worker, RunningClientIsFoundWhateverFormTheTargetIsWrittenIn) {
       {target, (dir / "Приемник\\.\\kadu.exe")},
   };
   for (const Case& c : cases) {
-    PROCESS_INFORMATION client{};
-    ASSERT_TRUE(StartClient(client)) << "the client did not start";
+    WaitingClient client(ClientExe(), dir / "release", target);
+    ASSERT_TRUE(client.Running()) << "the client did not start";
     WriteIni(dir / "velkarin.ini", "[Основные параметры]\nКаталогИсточник=" + source +
                                        "\nКаталогПриемник=" + c.target +
                                        "\nВыводитьСтатистикуСинхронизации=да\nПроверятьЗапущеноЛиУже=" +
                                        c.checkName + "\n");
     const VelkarinRun run = RunVelkarin("", dir.Path(), {{kWorkerCaption, "no"}});
     EXPECT_TRUE(run.exited) << "velkarin.exe did not end by itself";
-    ReleaseClient(client);
+    client.Release();
 
     ExpectWorkerBox(run.boxes[0],
                     "Приложение уже запущено, синхронизация невозможна!\nПопытаться выполнить\n\"" + target +

@@ -364,6 +364,38 @@ bool MakeSymbolicLink(const std::string& target, const std::string& link) {
   return false;
 }
 
+WaitingClient::WaitingClient(const std::wstring& exe, const std::string& flag, const std::string& workingDir)
+    : flag_(flag) {
+  std::wstring commandLine = L"\"" + exe + L"\" --wait " + Widen(flag);
+  const std::wstring directory = Widen(workingDir);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      workingDir.empty() ? nullptr : directory.c_str(), &startup, &process_)) {
+    process_ = PROCESS_INFORMATION{};
+    return;
+  }
+  // Up once it says so; a program that ended instead never will be.
+  for (int i = 0; i < 500 && !running_; ++i) {
+    running_ = Exists(flag_ + ".running");
+    if (!running_ && WaitForSingleObject(process_.hProcess, 20) == WAIT_OBJECT_0) break;
+  }
+}
+
+void WaitingClient::Release() {
+  if (process_.hProcess == nullptr) return;
+  WriteFileBytes(flag_, "");
+  if (WaitForSingleObject(process_.hProcess, 10000) != WAIT_OBJECT_0) {
+    TerminateProcess(process_.hProcess, 1);
+    WaitForSingleObject(process_.hProcess, 5000);
+  }
+  CloseHandle(process_.hThread);
+  CloseHandle(process_.hProcess);
+  process_ = PROCESS_INFORMATION{};
+  DeleteFileA(flag_.c_str());
+  DeleteFileA((flag_ + ".running").c_str());
+}
+
 FileHolder::FileHolder(const std::string& path) : flags_("hold") {
   const std::string commandLine = "\"" + ExeDir() + "\\hold_file.exe\" \"" + path + "\" \"" +
                                   (flags_ / "ready") + "\" \"" + (flags_ / "release") + "\" 60000";

@@ -166,6 +166,28 @@ class DefaultTargetGuard {
   DefaultTargetGuard& operator=(const DefaultTargetGuard&) = delete;
 };
 
+// A program started with "--wait <flag>" (fake_client: it creates
+// "<flag>.running" once up and runs until <flag> exists), released when the
+// object goes. `exe` is wide: its directory may hold names Windows-1251
+// cannot.
+class WaitingClient {
+ public:
+  WaitingClient(const std::wstring& exe, const std::string& flag, const std::string& workingDir = "");
+  ~WaitingClient() { Release(); }
+  WaitingClient(const WaitingClient&) = delete;
+  WaitingClient& operator=(const WaitingClient&) = delete;
+  // Up and waiting (false when it could not start or ended instead).
+  bool Running() const { return running_; }
+  DWORD Id() const { return process_.dwProcessId; }
+  // Lets it end and waits for that (bounded; killed past it).
+  void Release();
+
+ private:
+  std::string flag_;
+  PROCESS_INFORMATION process_{};
+  bool running_ = false;
+};
+
 // Holds a file open without sharing from another process while alive.
 class FileHolder {
  public:

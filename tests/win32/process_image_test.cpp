@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "tests/support/test_support.h"
@@ -18,7 +19,7 @@ namespace {
 class ProcessImage : public ::testing::Test {
  protected:
   TempDir dir{"image"};
-  PROCESS_INFORMATION client{};
+  std::unique_ptr<WaitingClient> client;
 
   // `directory` may hold characters Windows-1251 cannot, so the copy and
   // the start go through the wide calls.
@@ -28,26 +29,8 @@ class ProcessImage : public ::testing::Test {
         !CopyFileW(Widen(ExeDir() + "\\fake_client.exe").c_str(), exe.c_str(), TRUE)) {
       return false;
     }
-    std::wstring commandLine = L"\"" + exe + L"\" --wait " + Widen(dir / "release");
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &client)) {
-      return false;
-    }
-    for (int i = 0; i < 500 && !Exists(dir / "release.running"); ++i) {
-      if (WaitForSingleObject(client.hProcess, 20) == WAIT_OBJECT_0) break;
-    }
-    return Exists(dir / "release.running");
-  }
-
-  void TearDown() override {
-    if (client.hProcess == nullptr) return;
-    WriteFileBytes(dir / "release", "");
-    if (WaitForSingleObject(client.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(client.hProcess, 1);
-    WaitForSingleObject(client.hProcess, 5000);
-    CloseHandle(client.hThread);
-    CloseHandle(client.hProcess);
+    client = std::make_unique<WaitingClient>(exe, dir / "release");
+    return client->Running();
   }
 };
 
@@ -65,7 +48,7 @@ TEST_F(ProcessImage, FullPathOfAClientInACyrillicDirectory) {
   ASSERT_TRUE(StartClientIn(Widen(directory))) << "the client did not start";
   for (const NamedLookup& way : kLookups) {
     std::string image;
-    EXPECT_TRUE(way.lookup(client.dwProcessId, image)) << way.name;
+    EXPECT_TRUE(way.lookup(client->Id(), image)) << way.name;
     EXPECT_EQ(image, directory + "\\kadu.exe") << way.name;
   }
 }
@@ -76,7 +59,7 @@ TEST_F(ProcessImage, PathWindows1251CannotHoldIsNoPath) {
   ASSERT_TRUE(StartClientIn(Widen(dir.Path()) + L"\\Caf\u00e9")) << "the client did not start";
   for (const NamedLookup& way : kLookups) {
     std::string image = "<untouched>";
-    EXPECT_FALSE(way.lookup(client.dwProcessId, image)) << way.name << ": " << image;
+    EXPECT_FALSE(way.lookup(client->Id(), image)) << way.name << ": " << image;
   }
 }
 
