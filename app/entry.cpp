@@ -123,7 +123,8 @@ void LoadAndRun(HINSTANCE instance, SyncConfig& config, const char* iniPath) {
   RunControl control;
   ProgressWindow window(instance, iniPath, control);
   if (!config.ReadConfiguration(iniPath)) {
-    ShowProgramBox("Ошибка в файле инициализации", MB_OK);
+    // Another run on the same target: its window is on the screen.
+    if (!config.anotherRunOnTarget) ShowProgramBox("Ошибка в файле инициализации", MB_OK);
     return;
   }
   config.ownFiles = OwnFilePaths(config.targetDir, iniPath);

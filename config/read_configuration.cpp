@@ -17,6 +17,7 @@
 #include "config/yes_no.h"
 #include "fileops/create_directory_path.h"
 #include "log/logs.h"
+#include "win32/run_lock.h"
 
 namespace {
 
@@ -125,6 +126,12 @@ bool ReadInto(SyncConfig& config, const char* iniPath, TargetUse use) {
   }
   if (use == TargetUse::Run) {
     CreateDirectoryPath(config.targetDir);  // throws; the entry reports it
+    // Before the logs: opening them empties them, and they may be another
+    // run's, still being written.
+    if (!TakeTargetRunLock(config.targetDir, config.targetRunLock)) {
+      config.anotherRunOnTarget = true;
+      return false;
+    }
     OpenLogs(config.targetDir);
   }
 

@@ -4,6 +4,7 @@
 
 #include "win32/run_control.h"
 #include "log/logs.h"
+#include "win32/run_lock.h"
 
 namespace {
 
@@ -28,6 +29,7 @@ SyncConfig::~SyncConfig() {
   sourceSnapshot.reset();
   targetSnapshot.reset();
   CloseLogs();
+  ReleaseTargetRunLock(targetRunLock);  // the logs are closed: another run may begin
 }
 
 bool SyncConfig::StopRequested() const { return runControl != nullptr && runControl->StopRequested(); }

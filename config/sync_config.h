@@ -11,6 +11,17 @@
 #include "config/limits.h"
 #include "engine/snapshot.h"
 
+// A file an earlier run left in the target (see fileops/temporary_name.h):
+// found by the target scan, dealt with by the run before it acts on
+// anything else, never by a scan or a preview.
+struct LeftoverFile {
+  std::string path;             // full path
+  std::uint32_t attributes = 0;  // as listed
+  // An aside file whose original name is free: that name, to move it back
+  // to. Empty for a temporary, and for an aside file whose original stands.
+  std::string moveBackTo;
+};
+
 struct HWND__;  // the progress window's handle type, without <windows.h>
 class RunControl;
 
@@ -63,6 +74,12 @@ class SyncConfig {
   // What is left of the run's time for waiting on target files that other
   // programs hold open (see fileops/files_in_use.h).
   std::uint32_t inUseWaitLeftMs = 3000;
+  // Temporaries and aside files of earlier runs that the target scan found.
+  std::vector<LeftoverFile> leftovers;
+  // The run's hold on its target (win32/run_lock.h), released last; and
+  // whether reading stopped because another run holds it.
+  void* targetRunLock = nullptr;
+  bool anotherRunOnTarget = false;
 
   // The worker's safe point: waits while the user is asked whether to
   // abort; true when the run must stop now.

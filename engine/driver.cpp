@@ -17,6 +17,8 @@
 #include "engine/work_totals.h"
 #include "fileops/copy_phase.h"
 #include "fileops/delete_tree.h"
+#include "fileops/leftovers.h"
+#include "fileops/link_guard.h"
 #include "log/logs.h"
 #include "ui/progress_text.h"
 
@@ -164,13 +166,34 @@ bool ReadSourceSnapshot(SyncConfig& config, DirNode* source, DirectoryLister& li
   return true;
 }
 
+// A share on a case-sensitive file system (or a listing made there) may
+// hold names the target can hold only one of: "sub" and "SUB" would be
+// written to one directory. The first stays; each later one is an error.
+void LeaveOutRepeatedSourceNames(SyncConfig& config, DirNode* source) {
+  std::vector<RepeatedName> repeated;
+  LeaveOutRepeatedNames(source, "", repeated);
+  for (const RepeatedName& item : repeated) {
+    const std::size_t separator = item.path.find_last_of('\\');
+    const std::string directory =
+        std::string(config.sourceDir) + (separator == std::string::npos ? "" : item.path.substr(0, separator + 1));
+    const std::string name = separator == std::string::npos ? item.path : item.path.substr(separator + 1);
+    ReportRepeatedName(config, directory, name.c_str(), true);
+  }
+}
+
 }  // namespace
 
 bool RunSynchronisation(SyncConfig& config) { return RunSynchronisation(config, SystemLister()); }
 
 bool RunSynchronisation(SyncConfig& config, DirectoryLister& lister) {
-  const auto deleteNow = [](SyncConfig& run, const std::string& path) { DeleteTree(run, path); };
+  LinkGuard links;
+  const auto deleteNow = [&links](SyncConfig& run, const std::string& path) {
+    if (links.MayWriteIn(run, ParentOf(path))) DeleteTree(run, path);
+  };
   if (!PlanSynchronisation(config, lister, deleteNow)) return false;
+  // Before anything else: an old file moved back before the copies can be
+  // replaced by them.
+  TidyLeftovers(config);
   HWND__* window = config.progressWindowHandle;
   SendProgressText(window, "Копирование");
   Phase("собственно, синхронизация:");
@@ -204,6 +227,7 @@ bool PlanSynchronisation(SyncConfig& config, DirectoryLister& lister, const CutE
     config.targetSnapshot.reset();
     return false;
   }
+  LeaveOutRepeatedSourceNames(config, source);
   CloneStructure(target, source);
 
   SendProgressText(window, "Cканирование каталога приемника");

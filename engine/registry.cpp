@@ -6,16 +6,9 @@
 
 #include "config/list_matching.h"
 #include "engine/file_time.h"
+#include "engine/name_fold.h"
 
 namespace {
-
-std::string LowerAscii(const char* name) {
-  std::string key(name);
-  for (char& c : key) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return key;
-}
 
 // Target names of one directory, looked up in constant time. Several target
 // names may fold to the same key (a share on a case-sensitive file system);
@@ -28,7 +21,7 @@ class TargetIndex {
     std::unordered_map<std::string, std::size_t> tail;
     tail.reserve(entries.size());
     for (std::size_t i = 0; i < entries.size(); ++i) {
-      std::string key = LowerAscii(entries[i].name);
+      std::string key = FoldedName(entries[i].name);
       const auto found = tail.find(key);
       if (found == tail.end()) {
         first_.emplace(key, i);
@@ -42,7 +35,7 @@ class TargetIndex {
 
   // The first unclaimed target entry whose name matches, claimed now; or kNone.
   std::size_t Claim(const char* name) {
-    const auto found = first_.find(LowerAscii(name));
+    const auto found = first_.find(FoldedName(name));
     if (found == first_.end() || found->second == kNone) return kNone;
     const std::size_t index = found->second;
     found->second = next_[index];
@@ -112,7 +105,7 @@ bool FilterByUpdateList(DirNode* source, DirNode* target, const std::string& rel
   DirNode* sourceChild = FirstChild(source);
   for (DirNode* targetChild = FirstChild(target); targetChild != nullptr;
        targetChild = targetChild->nextSibling) {
-    if (sourceChild != nullptr && NamesMatchAscii(sourceChild->record.name, targetChild->record.name)) {
+    if (sourceChild != nullptr && NamesMatch(sourceChild->record.name, targetChild->record.name)) {
       visit(sourceChild, targetChild);
       sourceChild = sourceChild->nextSibling;
     } else {
@@ -159,7 +152,7 @@ void RemovePath(DirNode* root, const char* relativePath) {
   }
   std::vector<FileEntry>& entries = node->record.entries;
   const auto file = std::find_if(entries.begin(), entries.end(), [&](const FileEntry& entry) {
-    return NamesMatchAscii(entry.name, rest.c_str());
+    return NamesMatch(entry.name, rest.c_str());
   });
   if (file != entries.end()) entries.erase(file);
 }
@@ -284,6 +277,30 @@ void LeaveOutIgnored(DirNode* node, const std::string& relativePrefix,
       RemoveChild(node, child);
     } else {
       LeaveOutIgnored(child, path + "\\", ignoreList);
+    }
+    child = next;
+  }
+}
+
+void LeaveOutRepeatedNames(DirNode* node, const std::string& relativePrefix,
+                           std::vector<RepeatedName>& repeated) {
+  std::unordered_map<std::string, std::string> seen;  // folded name -> the name kept
+  const auto isRepeat = [&](const char* name) {
+    const auto [kept, inserted] = seen.emplace(FoldedName(name), name);
+    if (inserted) return false;
+    repeated.push_back({relativePrefix + name, kept->second});
+    return true;
+  };
+  std::vector<FileEntry>& entries = node->record.entries;
+  entries.erase(std::remove_if(entries.begin(), entries.end(),
+                               [&](const FileEntry& entry) { return isRepeat(entry.name); }),
+                entries.end());
+  for (DirNode* child = node->firstChild; child != nullptr;) {
+    DirNode* next = child->nextSibling;
+    if (isRepeat(child->record.name)) {
+      RemoveChild(node, child);
+    } else {
+      LeaveOutRepeatedNames(child, relativePrefix + child->record.name + "\\", repeated);
     }
     child = next;
   }

@@ -22,7 +22,7 @@ bool FilterByUpdateList(DirNode* source, DirNode* target, const std::string& rel
                         std::vector<std::string>& ignoreList);
 
 // Removes one directory subtree or one file, named by its relative path
-// (components matched ASCII case-insensitively), from a snapshot. Nothing
+// (components matched as the file system matches names), from a snapshot. Nothing
 // changes when the path names nothing.
 void RemovePath(DirNode* root, const char* relativePath);
 
@@ -51,3 +51,16 @@ void BuildWorkList(std::vector<DirRecord>& list, DirNode* node, const std::strin
 // from the root matches `ignoreList`, with everything below it.
 void LeaveOutIgnored(DirNode* node, const std::string& relativePrefix,
                      const std::vector<std::string>& ignoreList);
+
+// Leaves out of a snapshot every item whose name the file system would take
+// for an earlier one of the same directory ("SUB" after "sub", a file "a"
+// after a directory "A"): a share on a case-sensitive file system may hold
+// both, a target can hold only one, and both would be written to the same
+// place. Each item left out is appended to `repeated` as its path from the
+// root, with the name it repeats.
+struct RepeatedName {
+  std::string path;   // the item left out, relative to the root
+  std::string first;  // the name of the item kept
+};
+void LeaveOutRepeatedNames(DirNode* node, const std::string& relativePrefix,
+                           std::vector<RepeatedName>& repeated);

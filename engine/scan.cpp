@@ -2,14 +2,16 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <deque>
+#include <unordered_set>
 #include <ostream>
 #include <vector>
 
 #include "config/list_matching.h"
 #include "config/sync_config.h"
-#include "fileops/replace_file.h"
+#include "engine/name_fold.h"
 #include "fileops/temporary_name.h"
 #include "log/logs.h"
 #include "win32/handles.h"
@@ -83,19 +85,45 @@ bool LinkLeadsBack(const std::string& linkPath, const std::string& directoryPath
 }
 
 // A file a run was copying into when it ended before renaming it into
-// place (see temporary_name.h): only ever a file, and only of the exact name.
+// place, or the old version of a file in use that a run renamed aside (see
+// temporary_name.h): only ever a file, and only of the exact name.
 bool IsRunTemporary(const ListedItem& item) { return !IsDirectory(item) && IsTemporaryName(item.name); }
+bool IsRunAsideFile(const ListedItem& item) { return !IsDirectory(item) && IsAsideName(item.name); }
 
-// A temporary an interrupted run left in the target (killed, power lost) is
-// half a copy: removed whatever the deletion setting, silently, since it
-// was never the user's. Removed as any target file is, so that a link under
-// such a name takes nothing with it. A temporary that cannot be removed
-// (another run still writing it) is no error of this run: it is tried again
-// next time.
-void RemoveLeftoverTemporary(const std::string& path, DWORD attributes) {
-  std::uint32_t ignored = 0;
-  (void)RemoveTargetFile(nullptr, path.c_str(), attributes, ignored);
+// Notes a leftover of an earlier run for the act phase, which removes it
+// whatever the deletion setting (it was never the user's), or moves an
+// aside file back when nothing has taken its original name: the client
+// would otherwise lack the file until a copy succeeds. `items`: the whole
+// listing of the directory; `claimed`: original names already given to an
+// aside file of it, so that only one is ever moved back.
+void NoteLeftover(SyncConfig& config, const std::string& directoryPath, const ListedItem& item,
+                  const std::vector<ListedItem>& items, std::vector<std::string>& claimed) {
+  LeftoverFile leftover{directoryPath + item.name, item.attributes, {}};
+  std::string original;
+  if (IsAsideName(item.name, &original)) {
+    const auto named = [&original](const char* name) { return NamesMatch(name, original.c_str()); };
+    const bool taken =
+        std::any_of(items.begin(), items.end(), [&](const ListedItem& other) { return named(other.name); }) ||
+        std::any_of(claimed.begin(), claimed.end(), [&](const std::string& name) { return named(name.c_str()); });
+    if (!taken) {
+      claimed.push_back(original);
+      leftover.moveBackTo = directoryPath + original;
+    }
+  }
+  config.leftovers.push_back(std::move(leftover));
 }
+
+// Target names of one directory that the file system takes for one: only
+// a case-sensitive file system can hold both, and every call would reach
+// the same one of them. The later one is left out of the run, named in the
+// error log, and counted when the run would have deleted it.
+class RepeatedTargetNames {
+ public:
+  bool Repeats(const char* name) { return !seen_.insert(FoldedName(name)).second; }
+
+ private:
+  std::unordered_set<std::string> seen_;
+};
 
 // Each recursion level lists into a list of its own, kept for the next
 // directory at that depth. A deque: a deeper level added while a shallower
@@ -143,7 +171,9 @@ bool ScanSourceAt(Walk& walk, DirNode* node, const std::string& directoryPath,
       ReportUnrepresentableName(config, directoryPath, item, true);  // it would be copied
       continue;
     }
-    if (IsRunTemporary(item)) continue;  // a run's unfinished copy, never a file of the release
+    // A run's unfinished copy or an old file it renamed aside, never a file
+    // of the release.
+    if (IsRunTemporary(item) || IsRunAsideFile(item)) continue;
     if (!IsDirectory(item)) {
       node->record.entries.push_back(MakeFileEntry(item));
       continue;
@@ -179,6 +209,8 @@ bool ScanTargetAt(Walk& walk, DirNode* node, const std::string& directoryPath,
   }
   node->record.ClearFlags(DIR_MISSING);
   ReserveFiles(node->record, items);
+  std::vector<std::string> claimedOriginals;
+  RepeatedTargetNames repeated;
   for (const ListedItem& item : items) {
     const std::string relativePath = relativePrefix + item.name;
     if (MatchesListEntry(relativePath.c_str(), config.ignoreList)) continue;
@@ -191,8 +223,14 @@ bool ScanTargetAt(Walk& walk, DirNode* node, const std::string& directoryPath,
       ReportUnrepresentableName(config, directoryPath, item, wouldDelete);
       continue;
     }
-    if (IsRunTemporary(item)) {
-      RemoveLeftoverTemporary(directoryPath + item.name, item.attributes);
+    if (IsRunTemporary(item) || IsRunAsideFile(item)) {
+      NoteLeftover(config, directoryPath, item, items, claimedOriginals);
+      continue;
+    }
+    if (repeated.Repeats(item.name)) {
+      const bool wouldDelete =
+          config.deleteUnneeded || IsStrictlySynchronised(relativePath.c_str(), config.strictList);
+      ReportRepeatedName(config, directoryPath, item.name, wouldDelete);
       continue;
     }
     if (!IsDirectory(item)) {
@@ -232,6 +270,13 @@ bool ScanTarget(SyncConfig& config, DirNode* node, const std::string& directoryP
                 const std::string& relativePrefix, DirectoryLister& lister) {
   Walk walk{config, lister, {}};
   return ScanTargetAt(walk, node, directoryPath, relativePrefix, 0);
+}
+
+void ReportRepeatedName(SyncConfig& config, const std::string& directoryPath, const char* name,
+                        bool runWouldAct) {
+  if (runWouldAct) ++config.errorCount;
+  ErrorLog() << "Ошибка " << kNameRepeated << " чтения имени \"" << directoryPath << name
+             << "\": такое имя без учета регистра уже есть в каталоге" << std::endl;
 }
 
 void ReportUnrepresentableName(SyncConfig& config, const std::string& directoryPath,

@@ -37,10 +37,24 @@ bool ScanSource(SyncConfig& config, DirNode* node, const std::string& directoryP
 // short is an error, and the directory is left out of both snapshots: no
 // file may be deleted because a partial listing lacked it. An item whose
 // name the code page cannot hold is logged and left out, and counted when
-// the run would have deleted it. Returns false when the listing of
-// `directoryPath` itself was cut short; for the root the run must stop.
+// the run would have deleted it; so is a name the file system takes for an
+// earlier one of the same directory. Temporaries and aside files of
+// earlier runs are noted in the configuration's leftovers for the run to
+// deal with, and left out: a scan only reads. Returns false when the
+// listing of `directoryPath` itself was cut short; for the root the run
+// must stop.
 bool ScanTarget(SyncConfig& config, DirNode* node, const std::string& directoryPath,
                 const std::string& relativePrefix, DirectoryLister& lister = SystemLister());
+
+// The system's code for a name the file system would take for another of
+// the same directory.
+constexpr std::uint32_t kNameRepeated = 183;  // ERROR_ALREADY_EXISTS
+
+// One error line for a name of `directoryPath` (ending with a backslash)
+// that the file system takes for an earlier one of the same directory,
+// counted when the run would have had to act on it.
+void ReportRepeatedName(SyncConfig& config, const std::string& directoryPath, const char* name,
+                        bool runWouldAct);
 
 // One error line for an item whose name the code page cannot hold
 // (`directoryPath` ends with a backslash; the name shows such characters as

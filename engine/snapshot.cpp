@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/name_fold.h"
+
 namespace {
 
 // Names longer than the field are cut; callers check lengths where a cut
@@ -67,7 +69,7 @@ DirNode* AppendChild(DirNode* parent, DirNode* child) {
 
 DirNode* FindChild(DirNode* node, const char* name) {
   for (DirNode* child = node->firstChild; child != nullptr; child = child->nextSibling) {
-    if (NamesMatchAscii(child->record.name, name)) return child;
+    if (NamesMatch(child->record.name, name)) return child;
   }
   return nullptr;
 }
@@ -100,7 +102,7 @@ bool NamesMatchAscii(const char* a, const char* b) noexcept {
 
 FileEntry* FindEntry(DirRecord& record, const char* name) {
   for (FileEntry& entry : record.entries) {
-    if (NamesMatchAscii(entry.name, name)) return &entry;
+    if (NamesMatch(entry.name, name)) return &entry;
   }
   return nullptr;
 }

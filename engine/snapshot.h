@@ -86,7 +86,8 @@ DirNode* CreateNode(const char* name);
 // Appends `child` at the end of `parent`'s children; returns `child`.
 DirNode* AppendChild(DirNode* parent, DirNode* child);
 
-// The first child of `node` whose name matches `name` (NamesMatchAscii), or null.
+// The first child of `node` whose name the file system takes for `name`
+// (NamesMatch, engine/name_fold.h), or null.
 [[nodiscard]] DirNode* FindChild(DirNode* node, const char* name);
 
 // Unlinks `child` from `parent`'s children and frees it with its subtree.
@@ -98,8 +99,9 @@ void RemoveChild(DirNode* parent, DirNode* child);
 void CloneStructure(DirNode* targetParent, DirNode* sourceParent);
 
 // Names match when equal after folding A-Z to a-z; every other byte,
-// Cyrillic letters included, must be identical.
+// Cyrillic letters included, must be identical. (Executable paths compare
+// so; names in the snapshots compare as the file system does, NamesMatch.)
 [[nodiscard]] bool NamesMatchAscii(const char* a, const char* b) noexcept;
 
-// The first entry of `record` whose name matches `name`, or null.
+// The first entry of `record` whose name the file system takes for `name`, or null.
 [[nodiscard]] FileEntry* FindEntry(DirRecord& record, const char* name);

@@ -12,6 +12,8 @@
 #include "engine/work_totals.h"
 #include "fileops/action_lines.h"
 #include "fileops/delete_tree.h"
+#include "fileops/files_in_use.h"
+#include "fileops/link_guard.h"
 #include "fileops/long_path_copy.h"
 #include "fileops/own_files.h"
 #include "fileops/replace_file.h"
@@ -64,18 +66,22 @@ bool FitsPathBuffer(SyncConfig& config, const std::string& source, const std::st
 bool CopyAndLog(SyncConfig& config, const std::string& source, const std::string& target,
                 DWORD sourceAttributes, bool targetExists, bool targetIsLink, bool onlyIfAbsent = false) {
   std::uint32_t error = 0;
-  const CopyOutcome result =
-      CopyIntoPlace(config, source.c_str(), target.c_str(), targetExists, targetIsLink, onlyIfAbsent, error);
+  std::string keptAside;
+  const CopyOutcome result = CopyIntoPlace(config, source.c_str(), target.c_str(), targetExists, targetIsLink,
+                                           onlyIfAbsent, error, keptAside);
   if (result == CopyOutcome::NameTaken) return false;  // not an action: nothing to say
   if (result == CopyOutcome::Failed) {
-    if (config.Stopped()) return false;  // cancelled by the user: nothing more is written
-    ErrorLog() << "Ошибка копирования файла \"" << source << "\" в \"" << target << "\"" << std::endl;
+    if (config.Stopped() && keptAside.empty()) return false;  // cancelled by the user: nothing more is written
+    ErrorLog() << "Ошибка копирования файла \"" << source << "\" в \"" << target << "\""
+               << (keptAside.empty() ? std::string() : KeptAsideText(keptAside)) << std::endl;
     CountError(config);
     return false;
   }
   StatsLog() << CopyFileLine(source, target) << std::endl;
+  // Through the copy's own extended path: the narrow call would drop a
+  // trailing dot or space and set the attributes of another file.
   if (config.clearReadOnly && (sourceAttributes & FILE_ATTRIBUTE_READONLY)) {
-    SetFileAttributesA(target.c_str(), sourceAttributes & ~FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesW(ExtendedWidePath(target.c_str()).c_str(), sourceAttributes & ~FILE_ATTRIBUTE_READONLY);
   }
   return true;
 }
@@ -140,6 +146,7 @@ class SourceDirectoryHold {
 class RunActions : public PhaseActions {
  public:
   void OnRemoveDirectory(SyncConfig& config, const std::string& directory) override {
+    if (!links_.MayWriteIn(config, ParentOf(directory))) return;
     StatsLog() << RemoveDirectoryLine(directory) << std::endl;
     // Files kept as the user's ([Пропустить существующие]) stay, and so
     // does the directory around them.
@@ -147,6 +154,7 @@ class RunActions : public PhaseActions {
   }
 
   void OnRemoveFile(SyncConfig& config, const std::string& path, const FileEntry& entry) override {
+    if (!links_.MayWriteIn(config, ParentOf(path))) return;
     StatsLog() << RemoveFileLine(path) << std::endl;
     std::uint32_t error = 0;
     if (RemoveTargetFile(&config, path.c_str(), entry.attributes, error)) return;
@@ -155,16 +163,22 @@ class RunActions : public PhaseActions {
   }
 
   void OnCreateDirectory(SyncConfig& config, const std::string& path) override {
+    if (!links_.MayWriteIn(config, ParentOf(path))) return;
     StatsLog() << CreateDirectoryLine(path) << std::endl;
-    if (!CreateDirectoryA(path.c_str(), nullptr)) {
-      const DWORD error = GetLastError();
-      ErrorLog() << "Ошибка " << error << " создания каталога \"" << path << "\"" << std::endl;
-      CountError(config);
+    // The extended path, as the copies take it: the narrow call would drop
+    // a trailing dot or space and find another directory.
+    if (CreateDirectoryW(ExtendedWidePath(path.c_str()).c_str(), nullptr)) {
+      links_.Created(path);
+      return;
     }
+    const DWORD error = GetLastError();
+    ErrorLog() << "Ошибка " << error << " создания каталога \"" << path << "\"" << std::endl;
+    CountError(config);
   }
 
   void OnCopyFile(SyncConfig& config, const std::string& source, const std::string& target,
                   const FileEntry& entry) override {
+    if (!links_.MayWriteIn(config, ParentOf(target))) return;
     const std::string progress = std::string("Копирование ...\\") + entry.name;
     SendProgressText(config.progressWindowHandle, progress.c_str());
     sourceDirectory_.For(source);
@@ -182,11 +196,13 @@ class RunActions : public PhaseActions {
   void OnCopyPair(SyncConfig& config, const std::string& source, const std::string& target,
                   std::uint32_t sourceAttributes, bool targetExists, bool targetIsLink) override {
     // A read-only target is replaced like any other (see CopyIntoPlace).
+    if (!links_.MayWriteIn(config, ParentOf(target))) return;
     (void)CopyAndLog(config, source, target, sourceAttributes, targetExists, targetIsLink);
   }
 
  private:
   SourceDirectoryHold sourceDirectory_;
+  LinkGuard links_;
 };
 
 }  // namespace
@@ -230,7 +246,11 @@ void CopyPairs(SyncConfig& config, PhaseActions& actions) {
       continue;
     }
     WIN32_FILE_ATTRIBUTE_DATA targetData;
-    const bool targetExists = GetFileAttributesExA(target.c_str(), GetFileExInfoStandard, &targetData) != FALSE;
+    // Only a file is one to replace: a directory of that name is the user's,
+    // and the copy onto it fails.
+    const bool targetExists = GetFileAttributesExW(ExtendedWidePath(target.c_str()).c_str(), GetFileExInfoStandard,
+                                                   &targetData) != FALSE &&
+                              !(targetData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
     const bool targetIsLink = targetExists && IsLink(targetData.dwFileAttributes);
     if (targetExists && !targetIsLink &&
         SameWriteTime(ToFileTime(sourceData.ftLastWriteTime), ToFileTime(targetData.ftLastWriteTime))) {

@@ -8,6 +8,7 @@
 #include "config/sync_config.h"
 #include "engine/scan.h"
 #include "engine/skip_existing.h"
+#include "fileops/long_path_copy.h"
 #include "fileops/own_files.h"
 #include "fileops/replace_file.h"
 #include "log/logs.h"
@@ -48,7 +49,7 @@ class TreeRemover {
   // no call that does, and removes the directory it points to only when
   // that is empty.)
   bool RemoveDirectoryLink(const std::string& path) {
-    if (RemoveDirectoryA(path.c_str())) return true;
+    if (RemoveDirectoryW(ExtendedWidePath(path.c_str()).c_str())) return true;
     const DWORD error = GetLastError();
     if (IsGone(error)) return true;
     ReportFailure(config_, error, "каталога", path);
@@ -78,7 +79,7 @@ class TreeRemover {
     }
     // A directory that keeps something cannot go; its failure says nothing new.
     if (keptSomething) return false;
-    if (RemoveDirectoryA(path.c_str())) return true;
+    if (RemoveDirectoryW(ExtendedWidePath(path.c_str()).c_str())) return true;
     const DWORD error = GetLastError();
     if (IsGone(error)) return true;
     ReportFailure(config_, error, "каталога", path);
@@ -110,7 +111,7 @@ void DeleteTree(SyncConfig& config, const std::string& path, DirectoryLister& li
   // points to; the item itself is wanted.
   while (item.size() > 3 && item.back() == '\\') item.pop_back();
   if (config.StopRequested()) return;
-  const DWORD attributes = GetFileAttributesA(item.c_str());
+  const DWORD attributes = GetFileAttributesW(ExtendedWidePath(item.c_str()).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     const DWORD error = GetLastError();
     if (!IsGone(error)) ReportFailure(config, error, "каталога", item);

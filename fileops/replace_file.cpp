@@ -74,60 +74,97 @@ DWORD ExplainDenied(const std::wstring& target) {
   return ERROR_ACCESS_DENIED;
 }
 
-// Renames `made` over `target`; on failure removes `made` again. Windows
-// refuses to replace a read-only file: its attribute is cleared and the
-// rename tried once more, unless the target is a link (the attribute call
-// would change what it points to); a failure puts the attribute back.
+// Clears the read-only bit of a file that has no other hard link (cleared
+// through one name, the bit would be gone for every name of the file).
+bool ClearReadOnlyOfSingleLink(const std::wstring& path, DWORD attributes) {
+  {
+    win32::ScopedFile file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                       OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!file.Valid() || !GetFileInformationByHandle(file.Get(), &info) || info.nNumberOfLinks != 1) return false;
+  }
+  return SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY) != FALSE;
+}
+
+// Renames `made` over `target`; on failure removes `made` again.
 //
-// A target another program has open (see files_in_use.h), for a run
-// (`run` set): renamed aside when the system allows it, `made` then renamed
-// into the freed name; otherwise tried again while the run's budget lasts.
-// Each such file gets one line in the statistics log.
-bool RenameOver(SyncConfig* run, const std::string& made, const char* target, bool targetIsLink,
-                DWORD& error) {
+// Windows refuses to replace a read-only file, and a file another program
+// has open (see files_in_use.h), with "access denied"; so it refuses a
+// directory standing where the source has a file. Only a target the
+// picture showed as a regular file (`pictureIsFile`), and that is no
+// directory when the rename fails, is ever renamed aside: a directory is
+// the user's, and the failure is the copy's.
+//
+// A read-only file is renamed aside, `made` put in its place and the aside
+// file removed (RemoveReadOnlyAside): the attribute is never cleared
+// through the target's name, which may be one of several hard links. A
+// file in use, for a run (`run` set): renamed aside when the system allows
+// it, `made` then renamed into the freed name; otherwise tried again while
+// the run's budget lasts. Each such file gets one line in the statistics
+// log. Without a run (leftovers of earlier runs) nothing is renamed aside
+// or waited for, so removing an aside file can never make another one; a
+// read-only leftover loses its bit first when it has no other link.
+//
+// A file being removed (`purpose`) is renamed aside under a temporary's
+// name: a leftover for a later run to remove once it is free, never one to
+// move back. When `made` cannot take the freed name and the old file cannot
+// be moved back either, `keptAside` names where the old file is.
+bool RenameOver(SyncConfig* run, const std::string& made, const char* target, AsideFor purpose,
+                bool pictureIsFile, bool targetIsLink, DWORD& error, std::string& keptAside) {
   const std::wstring wideMade = ExtendedWidePath(made.c_str());
   const std::wstring wideTarget = ExtendedWidePath(target);
-  DWORD readOnlyAttributes = 0;  // what the target had before its read-only bit was cleared
   unsigned retries = 0;
   bool renamed = false;
+  DWORD clearedReadOnly = 0;  // the attributes a leftover had before its read-only bit was cleared
   for (;;) {
     if (MoveFileExW(wideMade.c_str(), wideTarget.c_str(), MOVEFILE_REPLACE_EXISTING)) {
       renamed = true;
       break;
     }
     error = GetLastError();
-    if (error == ERROR_ACCESS_DENIED && !targetIsLink && readOnlyAttributes == 0) {
-      const DWORD attributes = GetFileAttributesW(wideTarget.c_str());
-      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
-          !(attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
-          SetFileAttributesW(wideTarget.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
-        readOnlyAttributes = attributes;
+    if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) break;
+    const DWORD now = GetFileAttributesW(wideTarget.c_str());
+    if (!pictureIsFile || (now != INVALID_FILE_ATTRIBUTES && (now & FILE_ATTRIBUTE_DIRECTORY))) break;
+    const bool readOnly = now != INVALID_FILE_ATTRIBUTES && (now & FILE_ATTRIBUTE_READONLY) &&
+                          !(now & FILE_ATTRIBUTE_REPARSE_POINT) && !targetIsLink;
+    if (readOnly && run == nullptr) {
+      if (!clearedReadOnly && ClearReadOnlyOfSingleLink(wideTarget, now)) {
+        clearedReadOnly = now;
         continue;
       }
+      break;
     }
-    if (error == ERROR_ACCESS_DENIED) error = ExplainDenied(wideTarget);
-    if (run == nullptr || (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION)) break;
+    if (!readOnly && error == ERROR_ACCESS_DENIED) error = ExplainDenied(wideTarget);
+    if (run == nullptr || (!readOnly && error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION)) break;
     std::string aside;
     std::uint32_t asideError = 0;
-    if (MoveAside(target, aside, asideError)) {
+    if (MoveAside(target, purpose, aside, asideError)) {
       if (MoveFileExW(wideMade.c_str(), wideTarget.c_str(), 0)) {
         renamed = true;
-        StatsLog() << MovedAsideLine(target, aside) << std::endl;
-        // Gone now unless still in use; else a later run removes it.
-        std::uint32_t ignored = 0;
-        (void)RemoveTargetFile(nullptr, aside.c_str(), targetIsLink ? FILE_ATTRIBUTE_REPARSE_POINT : 0, ignored);
+        if (readOnly) {
+          RemoveReadOnlyAside(aside);
+        } else {
+          StatsLog() << MovedAsideLine(target, aside) << std::endl;
+          // Gone now unless still in use; else a later run removes it.
+          std::uint32_t ignored = 0;
+          (void)RemoveTargetFile(nullptr, aside.c_str(), targetIsLink ? FILE_ATTRIBUTE_REPARSE_POINT : 0, ignored);
+        }
         break;
       }
       error = GetLastError();
-      MoveFileExW(ExtendedWidePath(aside.c_str()).c_str(), wideTarget.c_str(), 0);  // back in its place
+      if (!MoveFileExW(ExtendedWidePath(aside.c_str()).c_str(), wideTarget.c_str(), 0)) keptAside = aside;
       break;
     }
-    if (asideError != ERROR_SHARING_VIOLATION || !WaitToRetry(*run, retries)) break;
+    if (asideError != ERROR_SHARING_VIOLATION || !WaitToRetry(*run, retries)) {
+      if (readOnly) error = asideError;
+      break;
+    }
     ++retries;
   }
   if (retries != 0) StatsLog() << RetriedLine(target, retries) << std::endl;
   if (!renamed) {
-    if (readOnlyAttributes != 0) SetFileAttributesW(wideTarget.c_str(), readOnlyAttributes);
+    if (clearedReadOnly != 0) SetFileAttributesW(wideTarget.c_str(), clearedReadOnly);
     RemoveMade(wideMade);
   }
   return renamed;
@@ -150,7 +187,8 @@ bool IsLink(std::uint32_t attributes) { return (attributes & FILE_ATTRIBUTE_REPA
 }  // namespace
 
 CopyOutcome CopyIntoPlace(SyncConfig& config, const char* source, const char* target,
-                          bool targetExists, bool targetIsLink, bool onlyIfAbsent, std::uint32_t& error) {
+                          bool targetExists, bool targetIsLink, bool onlyIfAbsent, std::uint32_t& error,
+                          std::string& keptAside) {
   DWORD code = 0;
   std::string made;
   if (!CopyBeside(config, source, target, made, code)) {
@@ -169,7 +207,10 @@ CopyOutcome CopyIntoPlace(SyncConfig& config, const char* source, const char* ta
       return CopyOutcome::NameTaken;
     }
   }
-  const bool renamed = RenameOver(&config, made, target, targetIsLink, code);
+  // Only a file the listing showed is ever renamed aside: a name taken
+  // since then may be anything, a directory included.
+  const bool renamed =
+      RenameOver(&config, made, target, AsideFor::Replacement, targetExists, targetIsLink, code, keptAside);
   error = renamed ? 0 : code;
   return renamed ? CopyOutcome::Copied : CopyOutcome::Failed;
 }
@@ -177,7 +218,10 @@ CopyOutcome CopyIntoPlace(SyncConfig& config, const char* source, const char* ta
 bool RemoveTargetFile(SyncConfig* run, const char* path, std::uint32_t attributes, std::uint32_t& error) {
   DWORD code = 0;
   std::string made;
-  if (!MakeFileBeside(path, made, code) || !RenameOver(run, made, path, IsLink(attributes), code)) {
+  std::string keptAside;  // a file being removed is renamed aside as a leftover, never to go back
+  const bool isFile = (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  if (!MakeFileBeside(path, made, code) ||
+      !RenameOver(run, made, path, AsideFor::Removal, isFile, IsLink(attributes), code, keptAside)) {
     error = code;
     return false;
   }

@@ -13,6 +13,7 @@
 // replaces the directory entry itself (the link, not what it points to), on
 // Windows and under Wine.
 #include <cstdint>
+#include <string>
 
 class SyncConfig;
 
@@ -26,16 +27,18 @@ enum class CopyOutcome {
 // another program has open is dealt with as files_in_use.h says. `targetExists`:
 // the listing showed a file there, which the copy replaces; otherwise the
 // rename never replaces anything, and a file that has appeared under the
-// name since the listing (a link made meanwhile, a name that differs in
-// Cyrillic case only, which the snapshots do not fold) is left alone when
-// `onlyIfAbsent`, replaced like a listed one otherwise. `targetIsLink`: the
+// name since the listing (a link made meanwhile, a file an aside file was
+// moved back to) is left alone when `onlyIfAbsent`, replaced like a listed
+// one otherwise, but never renamed aside. `targetIsLink`: the
 // listing showed the target as a link, whose attributes must not be
 // touched. On failure the temporary is removed when it still can be;
 // `error` holds the system's code, or 0 when the copy itself failed (copies
-// report no code).
+// report no code). `keptAside` names the old file's aside name when it
+// was renamed aside, the copy could not take its name and it could not be
+// moved back (a later run moves it back).
 [[nodiscard]] CopyOutcome CopyIntoPlace(SyncConfig& config, const char* source, const char* target,
                                         bool targetExists, bool targetIsLink, bool onlyIfAbsent,
-                                        std::uint32_t& error);
+                                        std::uint32_t& error, std::string& keptAside);
 
 // Removes the target file `path`: replaced by an empty file of the run's
 // own, which is then deleted. `attributes`: what the listing showed. `run`:

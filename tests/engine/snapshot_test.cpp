@@ -1,4 +1,5 @@
 #include "engine/snapshot.h"
+#include "engine/name_fold.h"
 
 #include <gtest/gtest.h>
 
@@ -60,14 +61,24 @@ TEST(Snapshot, DestroyingAnUnlinkedMiddleChildLeavesItsSiblings) {
   EXPECT_EQ(ChildNames(root.get()), (std::vector<std::string>{"1", "3"}));
 }
 
-TEST(Snapshot, NamesFoldLatinLettersOnly) {
+TEST(Snapshot, ExecutablePathsFoldLatinLettersOnly) {
   EXPECT_TRUE(NamesMatchAscii("README.TXT", "readme.txt"));
   EXPECT_FALSE(NamesMatchAscii("Отчет.txt", "отчет.txt"));
   EXPECT_FALSE(NamesMatchAscii("a", "ab"));
   EXPECT_FALSE(NamesMatchAscii("[", "{")) << "only A-Z fold, not the bytes beside them";
+}
+
+TEST(Snapshot, NamesFoldAsTheFileSystemFoldsThem) {
+  EXPECT_TRUE(NamesMatch("README.TXT", "readme.txt"));
+  EXPECT_TRUE(NamesMatch("Отчет.txt", "ОТЧЕТ.txt"));
+  EXPECT_TRUE(NamesMatch("ёжик", "Ёжик"));
+  EXPECT_TRUE(NamesMatch("ї і ґ є ў ј ѕ љ њ ќ ћ џ ђ ѓ", "Ї І Ґ Є Ў Ј Ѕ Љ Њ Ќ Ћ Џ Ђ Ѓ"));
+  EXPECT_FALSE(NamesMatch("ё", "е")) << "letters differ, not only case";
+  EXPECT_FALSE(NamesMatch("[", "{"));
+  EXPECT_FALSE(NamesMatch("a", "ab"));
 
   DirRecord record(".");
-  record.entries = {File("Отчет.txt"), File("README.TXT"), File("readme.txt")};
-  EXPECT_EQ(FindEntry(record, "отчет.txt"), nullptr);
-  EXPECT_EQ(FindEntry(record, "ReadMe.txt"), &record.entries[1]) << "the first in listing order";
+  record.entries = {File("README.TXT"), File("Отчет.txt"), File("readme.txt")};
+  EXPECT_EQ(FindEntry(record, "ОТЧЕТ.TXT"), &record.entries[1]);
+  EXPECT_EQ(FindEntry(record, "ReadMe.txt"), &record.entries[0]) << "the first in listing order";
 }

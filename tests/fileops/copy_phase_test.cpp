@@ -68,3 +68,31 @@ TEST(CopyPhase, PathsBeyondTheirBuffersAreErrorsAndTheRestIsCopied) {
                           targetOnlyLong.name + "\\f\" путь в каталоге приемнике слишком длинный\r\n");
   EXPECT_EQ(config.errorCount, 1);
 }
+
+TEST(CopyPhase, NothingIsWrittenOrRemovedBelowALinkWhateverTheWorkListSays) {
+  // A work list that pairs a linked target directory with the source's, as
+  // a scan fooled by a name, or a link made after the scan, would leave it.
+  TempDir dir("link");
+  MakeTree(dir / "s", {"lnk\\", "lnk\\new.txt"});
+  MakeTree(dir / "outside", {"old.txt", "gone\\", "gone\\x.txt"});
+  MakeTree(dir / "t", {});
+  ASSERT_TRUE(MakeSymbolicLink(dir / "outside", dir / "t\\lnk"));
+  SyncConfig config;
+  config.deleteUnneeded = true;
+  std::snprintf(config.sourceDir, kPathSize, "%s\\s\\", dir.Path().c_str());
+  std::snprintf(config.targetDir, kPathSize, "%s\\t\\", dir.Path().c_str());
+  DirRecord copies(".\\lnk");
+  copies.entries = {NewFile("new.txt")};
+  DirRecord removals(".\\lnk");
+  removals.entries = {NewFile("old.txt")};
+  DirRecord extra(".\\lnk\\gone");
+  extra.SetFlags(DIR_EXTRA);
+  config.sourceWorkList = {copies};
+  config.targetWorkList = {removals, extra};
+
+  const std::string errorLog = ApplyAndReadErrors(config);
+  EXPECT_EQ(errorLog, "Ошибка 4395 записи в каталог \"" + dir.Path() + "\\t\\lnk\\\"\r\n");
+  EXPECT_EQ(config.errorCount, 1);
+  EXPECT_EQ(ReadTree(dir / "outside"),
+            (std::map<std::string, std::string>{{"old.txt", "old.txt"}, {"gone\\", ""}, {"gone\\x.txt", "gone\\x.txt"}}));
+}
