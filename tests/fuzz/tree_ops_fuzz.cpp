@@ -10,6 +10,7 @@
 
 #include "config/limits.h"
 #include "engine/file_time.h"
+#include "engine/name_fold.h"
 #include "engine/registry.h"
 #include "engine/snapshot.h"
 
@@ -111,7 +112,7 @@ struct Pair {
 void CollectPairs(DirNode* source, DirNode* target, bool listed, std::vector<Pair>& pairs) {
   listed = listed && !target->record.HasFlags(DIR_MISSING);
   // A pair is one directory seen from both sides, never two different ones.
-  Require(NamesMatchAscii(source->record.name, target->record.name));
+  Require(NamesMatch(source->record.name, target->record.name));
   Require(!target->record.HasFlags(DIR_EXTRA));
   pairs.push_back({source, target, listed, source->record.entries, target->record.entries});
   DirNode* targetChild = target->firstChild;
@@ -135,7 +136,7 @@ void CheckComparison(const Pair& pair) {
   for (const FileEntry& source : pair.sourceFiles) {
     std::size_t match = pair.targetFiles.size();
     for (std::size_t j = 0; j < pair.targetFiles.size(); ++j) {
-      if (!taken[j] && NamesMatchAscii(source.name, pair.targetFiles[j].name)) {
+      if (!taken[j] && NamesMatch(source.name, pair.targetFiles[j].name)) {
         match = j;
         break;
       }
