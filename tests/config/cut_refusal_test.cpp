@@ -47,6 +47,7 @@ TEST(CutRefusal, WhatLiesInsideTheSystemsFoldersMayStillBeCut) {
   const GuardedFolders folders = Workstation();
   for (const PathForms& entry : {PathForms{L"C:\\PROGRAM FILES\\OLD KADU"}, PathForms{L"C:\\WINDOWS\\TEMP\\KADU"},
                                 PathForms{L"C:\\USERS\\IVANOV\\APPDATA\\KADU"}, PathForms{L"C:\\WINDOWS.OLD"},
+                                PathForms{L"C:\\PROG"}, PathForms{L"C:\\USERS\\IVAN"},
                                 PathForms{L"D:\\KADU-1.0"}, PathForms{L"\\\\SRV\\RELEASE\\OLD"}}) {
     EXPECT_EQ(RefusalOfCutPath(entry, folders), CutRefusal::None) << Shown(entry);
   }

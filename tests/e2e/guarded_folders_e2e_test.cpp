@@ -20,23 +20,27 @@ std::string CutRefused(const std::string& entry, const std::string& reason) {
 }  // namespace
 
 TEST_F(Sync, CutEntriesNamingADriveOrTheTargetAreRefused) {
-  const std::string drive = dir / "drive";
-  MakeTree(drive, {"keep.txt", "data\\", "data\\keep.db"});
-  ScopedDriveLetter mapped(drive, 'q');
+  // Q: leads to the directory that holds the source and the target.
+  MakeTree(dir.Path(), {"keep.txt"});
+  ScopedDriveLetter mapped(dir.Path(), 'q');
   if (mapped.Root().empty()) GTEST_SKIP() << "drive Q: cannot be mapped here (not Wine, no prefix, or taken)";
   MakeTree(source, {"a.txt"});
   MakeTree(target, {"mine.txt"});
-  // The target's own name in capital Cyrillic letters: the file system
-  // takes it for the target, the run's own comparison of names does not.
+  // The target through the mapped drive, which only its final path shows,
+  // and in capital Cyrillic letters, which the file system takes for the
+  // target and the run's own comparison of names does not.
+  const std::string targetThroughDrive = mapped.Root() + "Приемник";
   const std::string targetInCapitals = dir / "ПРИЕМНИК";
   const std::string beside = dir / "old-client";
   MakeTree(beside, {"old.dll"});
 
-  Run("", "[Вырезать]\n" + mapped.Root() + "\n" + targetInCapitals + "\n" + beside + "\n", "", true);
+  const std::string cut = mapped.Root() + "\n" + targetThroughDrive + "\n" + targetInCapitals + "\n" + beside;
+  Run("", "[Вырезать]\n" + cut + "\n", "", true);
+  const std::string toTarget = "каталог приемник или содержащий его каталог";
   EXPECT_EQ(ErrorLines(),
             (std::set<std::string>{CutRefused(mapped.Root(), "корневой каталог диска или сетевого ресурса"),
-                                   CutRefused(targetInCapitals, "каталог приемник или содержащий его каталог")}));
-  EXPECT_EQ(ReadTree(drive), (Tree{{"keep.txt", "keep.txt"}, {"data\\", ""}, {"data\\keep.db", "data\\keep.db"}}));
+                                   CutRefused(targetThroughDrive, toTarget), CutRefused(targetInCapitals, toTarget)}));
+  EXPECT_EQ(ReadFileBytes(dir / "keep.txt"), "keep.txt");
   EXPECT_EQ(TargetTree(), (Tree{{"a.txt", "a.txt"}, {"mine.txt", "mine.txt"}}));
   EXPECT_FALSE(Exists(beside)) << "an ordinary folder outside both is still deleted as written";
 }
