@@ -35,6 +35,16 @@ TEST_F(Sync, CutEntriesNamingADriveOrTheTargetAreRefused) {
   MakeTree(beside, {"old.dll"});
 
   const std::string cut = mapped.Root() + "\n" + targetThroughDrive + "\n" + targetInCapitals + "\n" + beside;
+  // The preview plans only the ordinary folder's deletion.
+  WriteRunIni("", "[Вырезать]\n" + cut + "\n");
+  char temp[MAX_PATH + 1] = "";
+  ASSERT_NE(GetTempPathA(sizeof(temp), temp), 0u);
+  const std::string plan = std::string(temp) + "velkarin-plan.txt";
+  DeleteFileA(plan.c_str());
+  const VelkarinRun preview = RunVelkarin("/l " + (dir / "velkarin.ini"), dir.Path(), {ProgramBox()});
+  EXPECT_TRUE(preview.exited) << "velkarin.exe /l did not end by itself";
+  EXPECT_EQ(ReadFileBytes(plan), "Удаление \"" + beside + "\"\r\n" + Copied("a.txt") + "\r\n");
+
   Run("", "[Вырезать]\n" + cut + "\n", "", true);
   const std::string toTarget = "каталог приемник или содержащий его каталог";
   EXPECT_EQ(ErrorLines(),
@@ -51,9 +61,16 @@ TEST_F(Sync, ASourceInsideTheTargetIsRefused) {
   MakeTree(target, {"surplus.txt"});
   MakeTree(source, {"kadu.exe", "Модули\\", "Модули\\m.dll"});
 
+  const std::string refused = "Ошибка: каталог источник \"" + source + "\\\" и каталог приемник \"" + target +
+                              "\\\" совпадают или вложены один в другой, синхронизация невозможна";
+  // The preview plans nothing either.
+  WriteRunIni("УдалятьНенужныеФайлы=да\n");
+  const VelkarinRun preview = RunVelkarin("/l " + (dir / "velkarin.ini"), dir.Path(), {ProgramBox()});
+  EXPECT_TRUE(preview.exited) << "velkarin.exe /l did not end by itself";
+  EXPECT_EQ(preview.boxes[0].text, "План синхронизации не составлен.\n" + refused);
+
   Run("УдалятьНенужныеФайлы=да\n", "", "", true);
-  EXPECT_EQ(Log("velkarin.err"), "Ошибка: каталог источник \"" + source + "\\\" и каталог приемник \"" + target +
-                                     "\\\" совпадают или вложены один в другой, синхронизация невозможна\r\n");
+  EXPECT_EQ(Log("velkarin.err"), refused + "\r\n");
   EXPECT_FALSE(Exists(target + "\\velkarin.out")) << "nothing scanned: " << Log("velkarin.out");
   EXPECT_EQ(TargetTree(), (Tree{{"share\\", ""},
                                 {"share\\kadu.exe", "kadu.exe"},
