@@ -7,12 +7,10 @@
 #include <utility>
 #include <vector>
 
-#include "config/cut_refusal.h"
-#include "config/final_path_forms.h"
 #include "config/full_path_entries.h"
 #include "config/stays_inside_root.h"
 #include "config/sync_config.h"
-#include "config/system_folders.h"
+#include "engine/folder_guards.h"
 #include "engine/listing_file.h"
 #include "engine/registry.h"
 #include "engine/scan.h"
@@ -77,57 +75,6 @@ bool RefusedAsOutsideTarget(SyncConfig& config, const std::string& name, const c
   return true;
 }
 
-// The source and the target under the forms the file system knows them by.
-struct RootForms {
-  PathForms source;
-  PathForms target;
-};
-
-// With one root inside the other (or both the same), the source would be
-// a target-only directory of the target, or the target's own files would
-// be read as the release: a run with deletion on deletes the share.
-bool RefusedAsOverlapping(SyncConfig& config, const RootForms& roots) {
-  if (!FoldersOverlap(roots.source, roots.target)) return false;
-  ++config.errorCount;
-  ErrorLog() << "Ошибка: каталог источник \"" << config.sourceDir << "\" и каталог приемник \""
-             << config.targetDir << "\" совпадают или вложены один в другой, синхронизация невозможна" << std::endl;
-  return true;
-}
-
-// What a full-path cut entry outside both roots must never take. The
-// system is asked for its folders only when such an entry comes.
-class CutGuard {
- public:
-  CutGuard(SyncConfig& config, const RootForms& roots) : config_(config), roots_(roots) {}
-
-  // A full-path entry that names a root, a folder the run depends on or
-  // one of the system's own folders: logged, counted, and not deleted.
-  bool Refused(const std::string& entry) {
-    const CutRefusal refusal = RefusalOfCutPath(FinalPathForms(entry), Folders());
-    if (refusal == CutRefusal::None) return false;
-    ++config_.errorCount;
-    ErrorLog() << "Ошибка: путь \"" << entry << "\" в секции [Вырезать] " << CutRefusalReason(refusal)
-               << std::endl;
-    return true;
-  }
-
- private:
-  const GuardedFolders& Folders() {
-    if (asked_) return folders_;
-    asked_ = true;
-    folders_.source = roots_.source;
-    folders_.target = roots_.target;
-    for (const std::string& file : config_.ownFiles) folders_.ownFiles.push_back(FinalPathForms(file));
-    for (const std::wstring& folder : SystemFolders()) folders_.system.push_back(FinalPathForms(folder));
-    return folders_;
-  }
-
-  SyncConfig& config_;
-  const RootForms& roots_;
-  GuardedFolders folders_;
-  bool asked_ = false;
-};
-
 void CutEntries(SyncConfig& config, const RootForms& roots, const CutEntryAction& cut) {
   CutGuard guard(config, roots);
   for (const std::string& entry : config.cutList) {
@@ -136,6 +83,8 @@ void CutEntries(SyncConfig& config, const RootForms& roots, const CutEntryAction
     // "..", "." or "\" would have the whole target, or what lies beside
     // it, deleted.
     if (!full && RefusedAsOutsideTarget(config, entry, "Вырезать")) continue;
+    // A full path outside both roots is deleted where it points: never a
+    // whole drive, a folder the run depends on or one of the system's.
     if (full && guard.Refused(entry)) continue;
     RemoveFromBoth(config, entry);
     const std::string path = full ? entry : config.targetDir + entry;
@@ -159,8 +108,9 @@ void DropPairsLeavingTarget(SyncConfig& config) {
 // The lists' full-path entries, made relative where they lie inside the
 // source or the target; those inside neither can never apply and are named
 // once in the statistics log (with per-user targets they are normal: no
-// error). A [Вырезать] entry outside both is deleted as written; a pair's
-// source name outside both is read where it is.
+// error). A [Вырезать] entry outside both is deleted as written unless
+// CutGuard refuses it; a pair's source name outside both is read where it
+// is.
 void ResolveFullPathEntries(SyncConfig& config) {
   const std::string source = config.sourceDir;
   const std::string target = config.targetDir;
@@ -244,8 +194,7 @@ bool PlanSynchronisation(SyncConfig& config, DirectoryLister& lister, const CutE
   HWND__* window = config.progressWindowHandle;
   SendProgressText(window, "Проверка доступа к каталогу источнику");
   if (!SourceReachable(config)) return false;
-  const RootForms roots{FinalPathForms(std::string(config.sourceDir)),
-                        FinalPathForms(std::string(config.targetDir))};
+  const RootForms roots = RootFormsOf(config);
   if (RefusedAsOverlapping(config, roots)) return false;
   ResolveFullPathEntries(config);
 
