@@ -55,6 +55,8 @@ std::wstring ComparablePathText(const std::wstring& path) {
       if (kept.size() > fixed) kept.pop_back();
       continue;
     }
+    // "name:stream" and "dir::$INDEX_ALLOCATION" are the item "name" or "dir".
+    part = part.substr(0, part.find(L':'));
     while (!part.empty() && (part.back() == L'.' || part.back() == L' ')) part.pop_back();
     if (part.empty()) continue;
     kept.push_back(part);

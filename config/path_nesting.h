@@ -19,8 +19,9 @@ using PathForms = std::vector<std::wstring>;
 
 // One text for one folder: no extended prefix, '/' as '\', "." dropped,
 // ".." taken back (never above the drive or the share), each component
-// without its trailing dots and spaces (which the file system ignores),
-// no empty components and no trailing separator. A drive root comes out as
+// without an alternate stream's name (":stream", "::$INDEX_ALLOCATION")
+// and without its trailing dots and spaces (which the file system
+// ignores), no empty components and no trailing separator. A drive root comes out as
 // "X:", a share root as "\\server\share".
 [[nodiscard]] std::wstring ComparablePathText(const std::wstring& path);
 

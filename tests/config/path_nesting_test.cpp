@@ -25,6 +25,8 @@ TEST(PathNesting, OneTextForEachSpellingOfAFolder) {
       {L"C:/Data//x/", L"C:\\Data\\x"},
       {L"C:\\Data. \\x..", L"C:\\Data\\x"},
       {L"C:\\Data\\...", L"C:\\Data"},
+      {L"C:\\Windows::$INDEX_ALLOCATION", L"C:\\Windows"},
+      {L"C:\\Data:stream\\x", L"C:\\Data\\x"},
       {L"\\\\srv\\share\\", L"\\\\srv\\share"},
   };
   for (const auto& [written, comparable] : cases) {
