@@ -10,6 +10,7 @@
 #include "config/full_path_entries.h"
 #include "config/stays_inside_root.h"
 #include "config/sync_config.h"
+#include "engine/folder_guards.h"
 #include "engine/listing_file.h"
 #include "engine/registry.h"
 #include "engine/scan.h"
@@ -76,13 +77,17 @@ bool RefusedAsOutsideTarget(SyncConfig& config, const std::string& name, const c
   return true;
 }
 
-void CutEntries(SyncConfig& config, const CutEntryAction& cut) {
+void CutEntries(SyncConfig& config, const RootForms& roots, const CutEntryAction& cut) {
+  CutGuard guard(config, roots);
   for (const std::string& entry : config.cutList) {
     if (config.StopRequested()) return;
     const bool full = IsFullPathEntry(entry);
     // "..", "." or "\" would have the whole target, or what lies beside
     // it, deleted.
     if (!full && RefusedAsOutsideTarget(config, entry, "Вырезать")) continue;
+    // A full path outside both roots is deleted where it points: never a
+    // whole drive, a folder the run depends on or one of the system's.
+    if (full && guard.Refused(entry)) continue;
     RemoveFromBoth(config, entry);
     const std::string path = full ? entry : config.targetDir + entry;
     cut(config, path);
@@ -105,8 +110,9 @@ void DropPairsLeavingTarget(SyncConfig& config) {
 // The lists' full-path entries, made relative where they lie inside the
 // source or the target; those inside neither can never apply and are named
 // once in the statistics log (with per-user targets they are normal: no
-// error). A [Вырезать] entry outside both is deleted as written; a pair's
-// source name outside both is read where it is.
+// error). A [Вырезать] entry outside both is deleted as written unless
+// CutGuard refuses it; a pair's source name outside both is read where it
+// is.
 void ResolveFullPathEntries(SyncConfig& config) {
   const std::string source = config.sourceDir;
   const std::string target = config.targetDir;
@@ -211,6 +217,8 @@ bool PlanSynchronisation(SyncConfig& config, DirectoryLister& lister, const CutE
   HWND__* window = config.progressWindowHandle;
   SendProgressText(window, "Проверка доступа к каталогу источнику");
   if (!SourceReachable(config)) return false;
+  const RootForms roots = RootFormsOf(config);
+  if (RefusedAsOverlapping(config, roots)) return false;
   ResolveFullPathEntries(config);
 
   config.sourceSnapshot = CreateSnapshot();
@@ -250,7 +258,7 @@ bool PlanSynchronisation(SyncConfig& config, DirectoryLister& lister, const CutE
   config.ignoreList.clear();
 
   Phase("удаление 'вырезаемых' файлов из реестра синхронизации");
-  CutEntries(config, cut);
+  CutEntries(config, roots, cut);
 
   Phase("удаление проверяемых пар из реестра синхронизации");
   DropPairsLeavingTarget(config);

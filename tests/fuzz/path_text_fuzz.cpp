@@ -1,7 +1,7 @@
 // Arbitrary text, up to and past the 1024-byte path buffers, through the
 // directory-path normaliser, the Windows-1251 upper-casing, the two list
 // rules, the rule for relative names joined to the target and the test for
-// the program's own files.
+// the program's own files, and the rules of which folder holds which.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -13,6 +13,7 @@
 #include "config/full_path_entries.h"
 #include "config/limits.h"
 #include "config/list_matching.h"
+#include "config/path_nesting.h"
 #include "config/stays_inside_root.h"
 #include "config/upper_case_1251.h"
 #include "fileops/own_files.h"
@@ -69,6 +70,24 @@ void CheckInsideRootRule(const std::string& path) {
   Require(!StaysInsideRoot(path + "/."));
 }
 
+// One comparable text per folder: no trailing or doubled separator, no
+// '/'; a folder holds itself and what lies below it, never its parent; and
+// overlapping is the same relation whichever side is asked first.
+void CheckNestingRule(const std::string& path, const std::string& other) {
+  const std::wstring text = ComparablePathText(std::wstring(path.begin(), path.end()));
+  const std::wstring otherText = ComparablePathText(std::wstring(other.begin(), other.end()));
+  Require(text.find(L'/') == std::wstring::npos);
+  Require(text.empty() || text == L"\\\\" || text.back() != L'\\');
+  Require(text.find(L"\\\\", 1) == std::wstring::npos);
+  if (!text.empty()) {
+    Require(HoldsOrIs(text, text));
+    Require(HoldsOrIs(text, text + L"\\a"));
+    Require(!HoldsOrIs(text + L"\\a", text));
+    Require(!HoldsOrIs(text, text + L"a"));
+  }
+  Require(FoldersOverlap({text}, {otherText}) == FoldersOverlap({otherText}, {text}));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -113,6 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (path == entry && path.find(".\\") == std::string::npos) Require(strict);
   CheckInsideRootRule(path);
   CheckInsideRootRule(entry);
+  CheckNestingRule(path, entry);
 
   // A full-path list entry inside a root stands for the rest of it, and
   // only a full path can stand for anything; the root must be followed by

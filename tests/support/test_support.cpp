@@ -455,4 +455,27 @@ ScopedUncShare::~ScopedUncShare() {
                [&] { return unc.empty() || !IsDirectory(unc + "\\"); });
 }
 
+ScopedDriveLetter::ScopedDriveLetter(const std::string& directory, char letter) {
+  char prefix[1024];
+  const DWORD length = GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof(prefix));
+  const std::string unixDirectory = UnixPath(directory);
+  if (length == 0 || length >= sizeof(prefix) || unixDirectory.empty() || letter < 'a' || letter > 'z') return;
+  const std::string root = std::string(1, static_cast<char>(letter - 'a' + 'A')) + ":\\";
+  // A letter the prefix already uses is never taken over.
+  const bool inUse = (GetLogicalDrives() & (1u << (letter - 'a'))) != 0 ||
+                     GetFileAttributesA(root.c_str()) != INVALID_FILE_ATTRIBUTES;
+  if (inUse) return;
+  const std::string link = std::string(prefix) + "/dosdevices/" + letter + ":";
+  // RunUnixShell passes one quoted argument: no blanks nor quotes inside.
+  if ((unixDirectory + link).find_first_of(" \"'") != std::string::npos) return;
+  link_ = link;
+  if (RunUnixShell("ln -sn " + unixDirectory + " " + link_, [&] { return IsDirectory(root); })) root_ = root;
+}
+
+ScopedDriveLetter::~ScopedDriveLetter() {
+  if (link_.empty()) return;
+  const std::string root = root_;
+  RunUnixShell("rm -f " + link_, [&] { return root.empty() || !IsDirectory(root); });
+}
+
 }  // namespace testing_support

@@ -224,4 +224,23 @@ class ScopedUncShare {
   std::string path_;
 };
 
+// Makes drive `letter` ('a'..'z') lead to `directory`, as a substituted
+// or mapped drive does: under Wine a drive is a link in the prefix's
+// dosdevices. Removed again at scope exit. Root() ("Q:\") is empty where
+// that cannot be done (not Wine, no prefix, the letter already in use):
+// the caller skips.
+class ScopedDriveLetter {
+ public:
+  ScopedDriveLetter(const std::string& directory, char letter);
+  ~ScopedDriveLetter();
+  ScopedDriveLetter(const ScopedDriveLetter&) = delete;
+  ScopedDriveLetter& operator=(const ScopedDriveLetter&) = delete;
+  // "Q:\", or empty.
+  const std::string& Root() const { return root_; }
+
+ private:
+  std::string link_;  // the link's Unix path
+  std::string root_;
+};
+
 }  // namespace testing_support
