@@ -10,6 +10,7 @@
 
 #include "win32/message_box.h"
 #include "config/directory_path.h"
+#include "config/final_path_forms.h"
 #include "config/full_path.h"
 #include "config/rule_lists.h"
 #include "config/source_directory.h"
@@ -128,7 +129,9 @@ bool ReadInto(SyncConfig& config, const char* iniPath, TargetUse use) {
     CreateDirectoryPath(config.targetDir);  // throws; the entry reports it
     // Before the logs: opening them empties them, and they may be another
     // run's, still being written.
-    if (!TakeTargetRunLock(config.targetDir, config.targetRunLock)) {
+    // Named after the target as the file system finally resolves it (the
+    // last of its forms, the directory exists by now).
+    if (!TakeTargetRunLock(FinalPathForms(std::string(config.targetDir)).back(), config.targetRunLock)) {
       config.anotherRunOnTarget = true;
       return false;
     }
