@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstring>
 #include <deque>
-#include <unordered_set>
 #include <ostream>
+#include <unordered_set>
 #include <vector>
 
 #include "config/list_matching.h"
