@@ -152,9 +152,11 @@ bool IsLink(std::uint32_t attributes) { return (attributes & FILE_ATTRIBUTE_REPA
 // locked on the server, a file cut short while it is read: under Wine the
 // system's copy stops reading at the first failed read and still reports
 // success, and on any system a file shortened under the copy ends it
-// early. Only the size tells such a copy from a whole one, and a torn file
-// put in place would carry the source's time, so no later run would see
-// that it differs. One question about a local file, not the share.
+// early (one written on the server since it was listed differs too, and
+// may be half written). Only the size tells such a copy from a whole one,
+// and a torn file put in place would carry the source's time, so no later
+// run would see that it differs. One question about a local file, not the
+// share.
 bool CopiedWhole(const std::string& made, std::uint64_t sourceSize) {
   if (sourceSize == kSizeNotKnown) return true;
   WIN32_FILE_ATTRIBUTE_DATA data;

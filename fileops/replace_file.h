@@ -37,9 +37,9 @@ enum class CopyOutcome {
 // listing showed the target as a link, whose attributes must not be
 // touched. `sourceSize`: the source's size as the run's picture gives it;
 // a temporary of any other size is a torn copy and never put in place
-// (kSizeNotKnown: the picture cannot say, nothing is compared). On failure the temporary is removed when it still can be;
-// `error` holds the system's code, or 0 when the copy itself failed (copies
-// report no code).
+// (kSizeNotKnown: the picture cannot say, nothing is compared). On failure
+// the temporary is removed when it still can be; `error` holds the
+// system's code, or 0 when the copy itself failed (copies report no code).
 [[nodiscard]] CopyOutcome CopyIntoPlace(SyncConfig& config, const char* source, const char* target,
                                         std::uint64_t sourceSize, bool targetExists, bool targetIsLink,
                                         bool onlyIfAbsent, std::uint32_t& error);
