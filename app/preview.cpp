@@ -41,8 +41,8 @@ class PlanActions : public PhaseActions {
   void OnCopyFile(SyncConfig&, const std::string& source, const std::string& target, const FileEntry&) override {
     lines_.push_back(CopyFileLine(source, target));
   }
-  void OnCopyPair(SyncConfig&, const std::string& source, const std::string& target, std::uint32_t, bool,
-                  bool) override {
+  void OnCopyPair(SyncConfig&, const std::string& source, const std::string& target, std::uint64_t,
+                  std::uint32_t, bool, bool) override {
     lines_.push_back(CopyFileLine(source, target));
   }
 

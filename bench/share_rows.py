@@ -15,7 +15,7 @@ import subprocess
 from programs import BIN, PIN, WORK, baseline, in_turn, median, velkarin, write_ini
 import share
 
-LATENCY_FS = os.path.join(WORK, "latency_fs")
+LATENCY_FS = os.path.join(BIN, "latency_fs")  # built by scripts/build (bench/CMakeLists.txt)
 SLOW_MS = 2  # above this a run takes minutes: one run only
 
 

@@ -63,12 +63,15 @@ bool FitsPathBuffer(SyncConfig& config, const std::string& source, const std::st
 // asked, once the copy stands under its final name. True when the file was
 // copied. A file to be copied only where absent is left as it is when the
 // file system has it after all (the snapshots fold Latin case only).
+// `sourceSize`: what the run's picture says the source holds; a copy that
+// ends with any other size failed.
 bool CopyAndLog(SyncConfig& config, const std::string& source, const std::string& target,
-                DWORD sourceAttributes, bool targetExists, bool targetIsLink, bool onlyIfAbsent = false) {
+                std::uint64_t sourceSize, DWORD sourceAttributes, bool targetExists, bool targetIsLink,
+                bool onlyIfAbsent = false) {
   std::uint32_t error = 0;
   std::string keptAside;
-  const CopyOutcome result = CopyIntoPlace(config, source.c_str(), target.c_str(), targetExists, targetIsLink,
-                                           onlyIfAbsent, error, keptAside);
+  const CopyOutcome result = CopyIntoPlace(config, source.c_str(), target.c_str(), sourceSize, targetExists,
+                                           targetIsLink, onlyIfAbsent, error, keptAside);
   if (result == CopyOutcome::NameTaken) return false;  // not an action: nothing to say
   if (result == CopyOutcome::Failed) {
     if (config.Stopped() && keptAside.empty()) return false;  // cancelled by the user: nothing more is written
@@ -87,12 +90,13 @@ bool CopyAndLog(SyncConfig& config, const std::string& source, const std::string
 }
 
 // A file of a published release whose size or time on the share is no
-// longer what the listing says. (A file that is gone is left to the copy,
-// which reports it as any failed copy.)
-bool ChangedSincePublished(const std::string& source, const FileEntry& entry) {
+// longer what the listing says; `size` is then its size on the share now.
+// (A file that is gone is left to the copy, which reports it as any failed
+// copy.)
+bool ChangedSincePublished(const std::string& source, const FileEntry& entry, std::uint64_t& size) {
   WIN32_FILE_ATTRIBUTE_DATA now;
   if (!GetFileAttributesExA(source.c_str(), GetFileExInfoStandard, &now)) return false;
-  const std::uint64_t size = (static_cast<std::uint64_t>(now.nFileSizeHigh) << 32) | now.nFileSizeLow;
+  size = (static_cast<std::uint64_t>(now.nFileSizeHigh) << 32) | now.nFileSizeLow;
   return size != entry.size || now.ftLastWriteTime.dwLowDateTime != entry.lastWriteTime.low ||
          now.ftLastWriteTime.dwHighDateTime != entry.lastWriteTime.high;
 }
@@ -182,8 +186,14 @@ class RunActions : public PhaseActions {
     const std::string progress = std::string("Копирование ...\\") + entry.name;
     SendProgressText(config.progressWindowHandle, progress.c_str());
     sourceDirectory_.For(source);
-    const bool changedSincePublished = config.sourceFromListing && ChangedSincePublished(source, entry);
-    if (CopyAndLog(config, source, target, entry.attributes, !entry.isNew, entry.targetIsLink,
+    // A file changed since publication is taken as it is now, so its copy
+    // is held to the size the share gives now, not the listed one.
+    std::uint64_t sizeNow = 0;
+    const bool changedSincePublished =
+        config.sourceFromListing && ChangedSincePublished(source, entry, sizeNow);
+    const std::uint64_t sourceSize =
+        IsLink(entry.attributes) ? kSizeNotKnown : changedSincePublished ? sizeNow : entry.size;
+    if (CopyAndLog(config, source, target, sourceSize, entry.attributes, !entry.isNew, entry.targetIsLink,
                    entry.onlyIfAbsent) &&
         changedSincePublished) {
       // Taken as it is now, which is not the release that was published.
@@ -194,10 +204,11 @@ class RunActions : public PhaseActions {
   }
 
   void OnCopyPair(SyncConfig& config, const std::string& source, const std::string& target,
-                  std::uint32_t sourceAttributes, bool targetExists, bool targetIsLink) override {
+                  std::uint64_t sourceSize, std::uint32_t sourceAttributes, bool targetExists,
+                  bool targetIsLink) override {
     // A read-only target is replaced like any other (see CopyIntoPlace).
     if (!links_.MayWriteIn(config, ParentOf(target))) return;
-    (void)CopyAndLog(config, source, target, sourceAttributes, targetExists, targetIsLink);
+    (void)CopyAndLog(config, source, target, sourceSize, sourceAttributes, targetExists, targetIsLink);
   }
 
  private:
@@ -256,6 +267,11 @@ void CopyPairs(SyncConfig& config, PhaseActions& actions) {
         SameWriteTime(ToFileTime(sourceData.ftLastWriteTime), ToFileTime(targetData.ftLastWriteTime))) {
       continue;
     }
-    actions.OnCopyPair(config, source, target, sourceData.dwFileAttributes, targetExists, targetIsLink);
+    const std::uint64_t sourceSize =
+        IsLink(sourceData.dwFileAttributes)
+            ? kSizeNotKnown
+            : (static_cast<std::uint64_t>(sourceData.nFileSizeHigh) << 32) | sourceData.nFileSizeLow;
+    actions.OnCopyPair(config, source, target, sourceSize, sourceData.dwFileAttributes, targetExists,
+                       targetIsLink);
   }
 }

@@ -22,8 +22,11 @@ class PhaseActions {
   virtual void OnCreateDirectory(SyncConfig& config, const std::string& path) = 0;
   virtual void OnCopyFile(SyncConfig& config, const std::string& source, const std::string& target,
                           const FileEntry& entry) = 0;
+  // `sourceSize`: the size the source's attributes gave when the pair was
+  // compared.
   virtual void OnCopyPair(SyncConfig& config, const std::string& source, const std::string& target,
-                          std::uint32_t sourceAttributes, bool targetExists, bool targetIsLink) = 0;
+                          std::uint64_t sourceSize, std::uint32_t sourceAttributes, bool targetExists,
+                          bool targetIsLink) = 0;
 };
 
 // The deletion pass over targetWorkList, then the creation and copy pass

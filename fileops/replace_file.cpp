@@ -184,15 +184,37 @@ bool RenameIntoFreeName(const std::string& made, const char* target, bool& taken
 
 bool IsLink(std::uint32_t attributes) { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
 
+// Whether the temporary `made` holds as many bytes as the source had. A
+// share that drops the connection part-way through a file, a byte range
+// locked on the server, a file cut short while it is read: under Wine the
+// system's copy stops reading at the first failed read and still reports
+// success, and on any system a file shortened under the copy ends it
+// early (one written on the server since it was listed differs too, and
+// may be half written). Only the size tells such a copy from a whole one,
+// and a torn file put in place would carry the source's time, so no later
+// run would see that it differs. One question about a local file, not the
+// share.
+bool CopiedWhole(const std::string& made, std::uint64_t sourceSize) {
+  if (sourceSize == kSizeNotKnown) return true;
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(ExtendedWidePath(made.c_str()).c_str(), GetFileExInfoStandard, &data)) return false;
+  return ((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow) == sourceSize;
+}
+
 }  // namespace
 
 CopyOutcome CopyIntoPlace(SyncConfig& config, const char* source, const char* target,
-                          bool targetExists, bool targetIsLink, bool onlyIfAbsent, std::uint32_t& error,
-                          std::string& keptAside) {
+                          std::uint64_t sourceSize, bool targetExists, bool targetIsLink, bool onlyIfAbsent,
+                          std::uint32_t& error, std::string& keptAside) {
   DWORD code = 0;
   std::string made;
   if (!CopyBeside(config, source, target, made, code)) {
     error = code;
+    return CopyOutcome::Failed;
+  }
+  if (!CopiedWhole(made, sourceSize)) {
+    RemoveMade(ExtendedWidePath(made.c_str()));
+    error = 0;  // the copy itself failed, though the system said it did not
     return CopyOutcome::Failed;
   }
   if (!targetExists) {

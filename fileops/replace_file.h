@@ -17,6 +17,11 @@
 
 class SyncConfig;
 
+// A source whose listed size is not the size of what a copy reads: on
+// Windows a file link is listed with size 0 and copied as the file it
+// leads to.
+constexpr std::uint64_t kSizeNotKnown = ~std::uint64_t{0};
+
 enum class CopyOutcome {
   Copied,     // the copy stands under its final name
   Failed,     // nothing changed under the final name
@@ -31,14 +36,17 @@ enum class CopyOutcome {
 // moved back to) is left alone when `onlyIfAbsent`, replaced like a listed
 // one otherwise, but never renamed aside. `targetIsLink`: the
 // listing showed the target as a link, whose attributes must not be
-// touched. On failure the temporary is removed when it still can be;
-// `error` holds the system's code, or 0 when the copy itself failed (copies
-// report no code). `keptAside` names the old file's aside name when it
-// was renamed aside, the copy could not take its name and it could not be
-// moved back (a later run moves it back).
+// touched. `sourceSize`: the source's size as the run's picture gives it;
+// a temporary of any other size is a torn copy and never put in place
+// (kSizeNotKnown: the picture cannot say, nothing is compared). On failure
+// the temporary is removed when it still can be; `error` holds the
+// system's code, or 0 when the copy itself failed (copies report no code).
+// `keptAside` names the old file's aside name when it was renamed aside,
+// the copy could not take its name and it could not be moved back (a later
+// run moves it back).
 [[nodiscard]] CopyOutcome CopyIntoPlace(SyncConfig& config, const char* source, const char* target,
-                                        bool targetExists, bool targetIsLink, bool onlyIfAbsent,
-                                        std::uint32_t& error, std::string& keptAside);
+                                        std::uint64_t sourceSize, bool targetExists, bool targetIsLink,
+                                        bool onlyIfAbsent, std::uint32_t& error, std::string& keptAside);
 
 // Removes the target file `path`: replaced by an empty file of the run's
 // own, which is then deleted. `attributes`: what the listing showed. `run`:

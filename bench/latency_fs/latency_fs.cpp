@@ -4,7 +4,8 @@
 // SMB client.
 //
 //   latency_fs [--delay-us N] [--jitter-us N] [--seed S] [--cache-s X]
-//              [--counts FILE] <directory> <mount point>
+//              [--counts FILE] [--fail-read NAME:OFFSET] [--short-read NAME:BYTES]
+//              <directory> <mount point>
 //
 // Stays in the foreground until unmounted (umount / fusermount3 -u).
 // On SIGUSR1 it writes its request counts since mounting, one line of
@@ -16,6 +17,20 @@
 // listing (READDIRPLUS) and keeps names and attributes for --cache-s
 // seconds (default 1); without that, every listed entry would cost one more
 // request, which no SMB client pays.
+//
+// Faults of a share that a reader meets half way through a file, for the
+// tests (NAME is the file's path in the served directory, with '/' between
+// its parts, no leading '/'; each option may be given for several files):
+//   --fail-read NAME:OFFSET   every read of NAME that reaches byte OFFSET is
+//                             answered EIO, as after a dropped connection or
+//                             on a byte range locked on the server (0: the
+//                             first read fails). A read that would run past
+//                             OFFSET fails whole: a part answer is taken by
+//                             the kernel for the end of the file.
+//   --short-read NAME:BYTES   NAME reads as BYTES long (end of file there)
+//                             while listings and attributes still give its
+//                             full size, as a file cut short on the server
+//                             while it is read.
 #define FUSE_USE_VERSION 312
 #include <fuse_lowlevel.h>
 
@@ -27,6 +42,7 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -55,6 +71,10 @@ struct Settings {
   double cacheSeconds = 1.0;
   std::string counts;
   std::string root;
+  // Paths as PathOf gives them ("/NAME") -> the offset where reads fail or
+  // end.
+  std::unordered_map<std::string, off_t> failReads;
+  std::unordered_map<std::string, off_t> shortReads;
 };
 
 Settings settings;
@@ -212,8 +232,21 @@ void Open(fuse_req_t req, fuse_ino_t ino, fuse_file_info* fi) {
   fuse_reply_open(req, fi);
 }
 
-void Read(fuse_req_t req, fuse_ino_t, size_t size, off_t offset, fuse_file_info* fi) {
+// The offset `faults` sets for `path`, or -1.
+off_t FaultAt(const std::unordered_map<std::string, off_t>& faults, const std::string& path) {
+  const auto found = faults.find(path);
+  return found == faults.end() ? -1 : found->second;
+}
+
+void Read(fuse_req_t req, fuse_ino_t ino, size_t size, off_t offset, fuse_file_info* fi) {
   Arrive(kRead);
+  if (!settings.failReads.empty() || !settings.shortReads.empty()) {
+    const std::string path = PathOf(ino);
+    const off_t failAt = FaultAt(settings.failReads, path);
+    if (failAt >= 0 && offset + static_cast<off_t>(size) > failAt) { fuse_reply_err(req, EIO); return; }
+    const off_t endAt = FaultAt(settings.shortReads, path);
+    if (endAt >= 0) size = offset >= endAt ? 0 : std::min(size, static_cast<size_t>(endAt - offset));
+  }
   std::vector<char> buffer(size);
   const ssize_t got = pread(static_cast<int>(fi->fh), buffer.data(), size, offset);
   if (got < 0) { fuse_reply_err(req, errno); return; }
@@ -290,8 +323,20 @@ void CountsReporter(sigset_t set) {
 
 int Usage() {
   std::fprintf(stderr, "usage: latency_fs [--delay-us N] [--jitter-us N] [--seed S] "
-                       "[--cache-s X] [--counts FILE] <directory> <mount point>\n");
+                       "[--cache-s X] [--counts FILE] [--fail-read NAME:OFFSET] "
+                       "[--short-read NAME:BYTES] <directory> <mount point>\n");
   return 1;
+}
+
+// Takes "NAME:OFFSET" into `faults`; false when it is not of that form.
+bool AddFault(std::unordered_map<std::string, off_t>& faults, const std::string& value) {
+  const std::size_t colon = value.rfind(':');
+  if (colon == std::string::npos || colon == 0 || colon + 1 == value.size()) return false;
+  char* end = nullptr;
+  const long long offset = std::strtoll(value.c_str() + colon + 1, &end, 10);
+  if (*end != '\0' || offset < 0) return false;
+  faults["/" + value.substr(0, colon)] = static_cast<off_t>(offset);
+  return true;
 }
 
 }  // namespace
@@ -306,6 +351,8 @@ int main(int argc, char** argv) {
     else if (option == "--seed" && hasValue) settings.seed = static_cast<unsigned>(std::atol(argv[++i]));
     else if (option == "--cache-s" && hasValue) settings.cacheSeconds = std::atof(argv[++i]);
     else if (option == "--counts" && hasValue) settings.counts = argv[++i];
+    else if (option == "--fail-read" && hasValue) { if (!AddFault(settings.failReads, argv[++i])) return Usage(); }
+    else if (option == "--short-read" && hasValue) { if (!AddFault(settings.shortReads, argv[++i])) return Usage(); }
     else if (option.rfind("--", 0) == 0) return Usage();
     else places.push_back(option);
   }

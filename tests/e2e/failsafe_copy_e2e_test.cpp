@@ -11,19 +11,6 @@ using namespace testing_support;
 
 namespace {
 
-// The names in `directory` that carry the run's temporary marker.
-Lines Temporaries(const std::string& directory) {
-  Lines names;
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA((directory + "\\*.~velkarin*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    names.push_back(data.cFileName);
-  } while (FindNextFileA(find, &data));
-  FindClose(find);
-  return names;
-}
-
 // Whether `path` names no file, or one that reads exactly `bytes`.
 bool AbsentOrWhole(const std::string& path, const std::string& bytes) {
   if (!Exists(path)) return true;

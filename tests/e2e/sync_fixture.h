@@ -30,6 +30,19 @@ const Lines kPhases = {"сканирование источника",
                        "построение списков",
                        "собственно, синхронизация:"};
 
+// The names in `directory` that carry the run's temporary marker.
+inline Lines Temporaries(const std::string& directory) {
+  Lines names;
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((directory + "\\*.~velkarin*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    names.push_back(data.cFileName);
+  } while (FindNextFileA(find, &data));
+  FindClose(find);
+  return names;
+}
+
 // A source and a target under one temporary directory, and the ini file
 // that joins them.
 class Sync : public ::testing::Test {

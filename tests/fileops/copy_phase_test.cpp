@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -13,10 +14,12 @@ using namespace testing_support;
 
 namespace {
 
-FileEntry NewFile(const std::string& name) {
+// A new file as a scan lists it; a copy that ends at another size fails.
+FileEntry NewFile(const std::string& name, std::uint64_t size = 0) {
   FileEntry entry;
   std::snprintf(entry.name, sizeof(entry.name), "%s", name.c_str());
   entry.isNew = true;
+  entry.size = size;
   return entry;
 }
 
@@ -44,7 +47,7 @@ TEST(CopyPhase, PathsBeyondTheirBuffersAreErrorsAndTheRestIsCopied) {
   // paths pass 1023 characters only with the file name.
   const std::string deepSource = ".\\" + std::string(1000 - std::strlen(config.sourceDir), 's');
   DirRecord root(".");
-  root.entries = {NewFile("ok.txt")};
+  root.entries = {NewFile("ok.txt", 6)};
   DirRecord longRecord(deepSource.c_str());
   longRecord.entries = {NewFile(std::string(40, 'f'))};
   config.sourceWorkList.push_back(root);
