@@ -91,7 +91,8 @@ TEST_F(Published, ARunFromTheListingDoesWhatAFullScanDoes) {
     DeleteTree(source);
     MakeRandomSource(source, seed);
     // Two names that fold together, as a share on a case-sensitive file
-    // system holds them: listing order decides which one pairs.
+    // system holds them: listing order decides which one is taken, and the
+    // other is an error line, whether from the listing or from a scan.
     const std::string unixSource = UnixPath(source);
     ASSERT_TRUE(RunUnixShell("echo upper > " + unixSource + "/README.TXT && echo lower > " + unixSource +
                                  "/readme.txt",
@@ -102,7 +103,7 @@ TEST_F(Published, ARunFromTheListingDoesWhatAFullScanDoes) {
         // it, where removal by path would fold Latin letters only.
         "[Игнорировать]\nvelkarin.out\nvelkarin.err\nskip\nпрочее\\вложенный\n[СтрогоСинхронизировать]\nМодули\n"
         "[Пропустить существующие]\nНастройки\\user.ini\n[Проверить пары]\nkadu.exe=kadu.ex\n";
-    Run(keys, sections);  // writes the ini; its result is not looked at
+    Run(keys, sections, "", true);  // writes the ini; its result is not looked at
     const BoxReport box = Publish();
     ASSERT_EQ(box.text.substr(0, kPublishedBox.size()), kPublishedBox) << box.text;
 
@@ -114,7 +115,7 @@ TEST_F(Published, ARunFromTheListingDoesWhatAFullScanDoes) {
     Outcome fromListing, fromScan;
     for (Outcome* outcome : {&fromListing, &fromScan}) {
       MakeRandomTarget(source, target, seed);
-      Run(keys + (outcome == &fromScan ? "ИспользоватьСписокИсточника=нет\n" : ""), sections);
+      Run(keys + (outcome == &fromScan ? "ИспользоватьСписокИсточника=нет\n" : ""), sections, "", true);
       outcome->tree = TargetTree();
       outcome->out = OutLines();
       outcome->errors = Log("velkarin.err");
