@@ -62,7 +62,7 @@ bool FitsPathBuffer(SyncConfig& config, const std::string& source, const std::st
 // Copies and logs; clears the read-only bit the copy carried over when
 // asked, once the copy stands under its final name. True when the file was
 // copied. A file to be copied only where absent is left as it is when the
-// file system has it after all (the snapshots fold Latin case only).
+// file system has it after all (one has appeared since the scan).
 // `sourceSize`: what the run's picture says the source holds; a copy that
 // ends with any other size failed.
 bool CopyAndLog(SyncConfig& config, const std::string& source, const std::string& target,
