@@ -45,14 +45,6 @@ class DataSafety : public Sync {
     FindClose(find);
     return tree;
   }
-  // Every name of `directory` that carries one of the run's markers.
-  Lines Marked(const std::string& directory) {
-    Lines names;
-    for (const auto& [name, content] : ReadTree(directory)) {
-      if (name.find(".~velkarin") != std::string::npos) names.push_back(name);
-    }
-    return names;
-  }
   // A file the test makes where the narrow calls cannot: through the
   // extended path, which keeps a trailing dot or space.
   void MakeExtendedFile(const std::string& path, const std::string& content, DWORD attributes = 0,
@@ -150,7 +142,7 @@ TEST_F(DataSafety, LeftoversOfOtherRunsAreMovedBackOrRemovedOnlyByARunWhoseProce
 
   other.Release();
   Run();
-  EXPECT_EQ(Marked(target), Lines{}) << "the ended process's copy is a leftover now";
+  EXPECT_EQ(Temporaries(target), Lines{}) << "the ended process's copy is a leftover now";
 }
 
 TEST_F(DataSafety, ASecondStartOnTheSameTargetEndsAtOnceAndTouchesNothing) {
