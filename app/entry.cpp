@@ -1,5 +1,6 @@
 #include "app/entry.h"
 
+#include <new>
 #include <string>
 
 #include "app/command_line.h"
@@ -153,9 +154,7 @@ void LoadAndRun(HINSTANCE instance, SyncConfig& config, const char* iniPath) {
   config.runControl = nullptr;
 }
 
-}  // namespace
-
-int RunEntry(HINSTANCE instance, const char* commandLine) {
+int RunEntryWithinMemory(HINSTANCE instance, const char* commandLine) {
   if (!HandleCommandLineOptions(commandLine)) return 0;
 
   char iniPath[kPathSize];
@@ -167,6 +166,20 @@ int RunEntry(HINSTANCE instance, const char* commandLine) {
     LoadAndRun(instance, config, iniPath);
   } catch (const DirectoryCreationError& error) {
     ReportThrownText(error.systemError, error.text);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int RunEntry(HINSTANCE instance, const char* commandLine) {
+  // The switches and the reading of the configuration run here, and none
+  // of them may end the program without a word; a run's own shortage of
+  // memory is reported by the worker, with its log line.
+  try {
+    return RunEntryWithinMemory(instance, commandLine);
+  } catch (const std::bad_alloc&) {
+    ShowProgramBox("Недостаточно памяти для работы программы.", MB_OK | MB_ICONERROR);
   }
   return 0;
 }

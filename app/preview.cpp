@@ -77,18 +77,32 @@ bool PlanPath(std::string& path) {
   return true;
 }
 
+// Written in blocks as the lines come: a plan of a million actions is not
+// held a second time as one text.
 bool WritePlan(const std::string& path, const std::vector<std::string>& lines, DWORD& error) {
-  std::string text;
-  for (const std::string& line : lines) text += line + "\r\n";
   win32::ScopedFile file(
       CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  DWORD written = 0;
-  if (!file.Valid() || !WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
-      written != text.size()) {
+  if (!file.Valid()) {
     error = GetLastError();
     return false;
   }
-  return true;
+  constexpr std::size_t kBlock = 1 << 16;
+  std::string block;
+  const auto flush = [&]() {
+    DWORD written = 0;
+    if (!WriteFile(file.Get(), block.data(), static_cast<DWORD>(block.size()), &written, nullptr) ||
+        written != block.size()) {
+      error = GetLastError();
+      return false;
+    }
+    block.clear();
+    return true;
+  };
+  for (const std::string& line : lines) {
+    block.append(line).append("\r\n");
+    if (block.size() >= kBlock && !flush()) return false;
+  }
+  return flush();
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -54,6 +55,7 @@ void PublishSourceListing(const char* iniPath) {
   // Exactly a run's source scan, without the lists: every workstation
   // applies its own. Only the listing's own files are left out.
   SyncConfig config;
+  std::snprintf(config.sourceDir, sizeof(config.sourceDir), "%s", sourceDir);
   config.ignoreList = {kListingFileName, kListingTemporaryName};
   DirSnapshot root = CreateSnapshot();
   bool whole = false;
@@ -61,6 +63,10 @@ void PublishSourceListing(const char* iniPath) {
   {
     CapturedLogs errors;
     whole = ScanSource(config, root.get(), sourceDir, "") && config.errorCount == 0;
+    // Two names a workstation's file system takes for one (a case-sensitive
+    // share can hold both): every workstation would refuse the listing.
+    if (whole) LeaveOutRepeatedSourceNames(config, root.get());
+    whole = whole && config.errorCount == 0;
     firstError = errors.FirstError();
   }
   if (!whole) {

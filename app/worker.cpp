@@ -1,7 +1,9 @@
 #include "app/worker.h"
 
+#include <new>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "app/error_report.h"
 #include "app/run_command.h"
@@ -24,6 +26,28 @@ void Tell(HWND window, const char* text) {
   MessageBoxA(window, text, "Синхронизация", MB_OK | MB_ICONWARNING);
 }
 
+constexpr const char* kOutOfMemoryLine = "Ошибка: недостаточно памяти, синхронизация прервана";
+
+// A run that cannot get the memory it needs ends as a run with errors: the
+// user gets the error line, the box and the question as for any other
+// failure, never a program that vanishes. Unwinding has freed what the
+// run's frames held; the pictures and lists it keeps in the configuration
+// go here, so that the line and the box can be made.
+bool SynchroniseWithinMemory(SyncConfig& config) {
+  try {
+    return RunSynchronisation(config);
+  } catch (const std::bad_alloc&) {
+    config.sourceSnapshot.reset();
+    config.targetSnapshot.reset();
+    std::vector<DirRecord>().swap(config.sourceWorkList);
+    std::vector<DirRecord>().swap(config.targetWorkList);
+    std::vector<LeftoverFile>().swap(config.leftovers);
+    ++config.errorCount;
+    ErrorLog() << kOutOfMemoryLine << std::endl;
+    return false;
+  }
+}
+
 void DecideAfterRun(HWND window, SyncConfig& config) {
   const std::string quotedPath =
       "\"" + CheckedExecutablePath(config) + "\"?";
@@ -35,7 +59,7 @@ void DecideAfterRun(HWND window, SyncConfig& config) {
     }
     return;
   }
-  const bool synchronised = RunSynchronisation(config);
+  const bool synchronised = SynchroniseWithinMemory(config);
   if (config.Stopped()) return;  // the user aborted: nothing more is done or written
   if (synchronised) {
     RunCommand(config);
@@ -54,6 +78,11 @@ void RunWorkerFlow(HWND window, SyncConfig& config) {
     DecideAfterRun(window, config);
   } catch (const DirectoryCreationError& error) {
     ReportThrownText(error.systemError, error.text);
+  } catch (const std::bad_alloc&) {
+    // Anywhere else in the worker (the running check, the command): an
+    // exception leaving the thread would end the program without a word.
+    ErrorLog() << "Ошибка: недостаточно памяти" << std::endl;
+    Tell(window, "Недостаточно памяти.\nПрограмма будет закрыта.");
   }
   if (window != nullptr && !config.Stopped()) ProgressWindow::RequestClose(window);
 }

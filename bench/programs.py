@@ -10,6 +10,9 @@ BIN = os.path.join(REPO, "build", "win", "bin")
 WORK = os.path.join(REPO, "build", "bench")
 PINNED = os.environ.get("VELKARIN_BENCH_FREE", "") == ""
 PIN = ["taskset", "-c", "0"] if PINNED else []
+# VELKARIN_BENCH_EXE=<path> measures another build of the program (an older
+# one, for a before-and-after figure) with everything else the same.
+VELKARIN_EXE = os.environ.get("VELKARIN_BENCH_EXE") or os.path.join(BIN, "velkarin.exe")
 
 
 def winpath(path):
@@ -50,7 +53,7 @@ def write_ini(name, source, target, deletion=False, listing=None):
 
 def velkarin(source, target, deletion=False, listing=None):
     write_ini("velkarin.ini", source, target, deletion, listing)
-    result = wine([os.path.join(BIN, "velkarin.exe"), "velkarin.ini"], cwd=WORK)
+    result = wine([VELKARIN_EXE, "velkarin.ini"], cwd=WORK)
     if os.path.exists(os.path.join(target, "velkarin.err")):
         raise SystemExit("velkarin.exe reported errors in " + target)
     return result

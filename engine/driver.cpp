@@ -172,21 +172,6 @@ bool ReadSourceSnapshot(SyncConfig& config, DirNode* source, DirectoryLister& li
   return true;
 }
 
-// A share on a case-sensitive file system (or a listing made there) may
-// hold names the target can hold only one of: "sub" and "SUB" would be
-// written to one directory. The first stays; each later one is an error.
-void LeaveOutRepeatedSourceNames(SyncConfig& config, DirNode* source) {
-  std::vector<RepeatedName> repeated;
-  LeaveOutRepeatedNames(source, "", repeated);
-  for (const RepeatedName& item : repeated) {
-    const std::size_t separator = item.path.find_last_of('\\');
-    const std::string directory =
-        std::string(config.sourceDir) + (separator == std::string::npos ? "" : item.path.substr(0, separator + 1));
-    const std::string name = separator == std::string::npos ? item.path : item.path.substr(separator + 1);
-    ReportRepeatedName(config, directory, name.c_str(), true);
-  }
-}
-
 }  // namespace
 
 bool RunSynchronisation(SyncConfig& config) { return RunSynchronisation(config, SystemLister()); }
@@ -269,12 +254,12 @@ bool PlanSynchronisation(SyncConfig& config, DirectoryLister& lister, const CutE
   KeepExistingFiles(source, target, config.skipExistingList);
   Phase("сравнение");
 
+  // The work lists hold everything still needed: each tree goes as soon as
+  // its list is made, so that the run never holds both trees and both lists.
   BuildWorkList(config.sourceWorkList, source, "");
-  BuildWorkList(config.targetWorkList, target, "");
-  Phase("построение списков");
-
-  // The work lists hold everything still needed; the trees go before copying.
   config.sourceSnapshot.reset();
+  BuildWorkList(config.targetWorkList, target, "");
   config.targetSnapshot.reset();
+  Phase("построение списков");
   return !config.StopRequested();
 }

@@ -9,13 +9,11 @@
 
 namespace {
 
-// A listing of a million files takes about 40 MB; anything far beyond that
-// is not a listing, and is not read into memory. A 32-bit program has 2 GB
-// of address space: it could not hold the files of a listing past 256 MB
-// (some 6 million, about 300 bytes each in memory), and a buffer of 1 GB
-// would fail to be allocated, ending the program instead of refusing the
-// listing.
-constexpr std::uint64_t kLargestListing = sizeof(void*) >= 8 ? 1ull << 30 : 1ull << 28;
+// Each byte of a listing becomes at least a byte of its tree in memory (a
+// file's 22 to 277 bytes become a 288-byte entry, a directory's 10 to 265
+// bytes a node of over 100): a file larger than the tree's budget is
+// refused before it is read.
+constexpr std::uint64_t kLargestListing = kListingMemoryBudget;
 
 const char* ReasonFor(ListingProblem problem) {
   switch (problem) {
@@ -25,6 +23,12 @@ const char* ReasonFor(ListingProblem problem) {
       return "записан более новой версией программы";
     case ListingProblem::BadName:
       return "в нем недопустимое имя";
+    case ListingProblem::RepeatedName:
+      return "в нем повторяется имя";
+    case ListingProblem::PathTooLong:
+      return "в нем слишком длинный путь";
+    case ListingProblem::TooLarge:
+      return "слишком большой";
     case ListingProblem::Corrupt:
     case ListingProblem::None:
       break;
@@ -79,9 +83,12 @@ ListingRead ReadPublishedListing(const std::string& sourceDir, DirNode* root) {
   }
   LARGE_INTEGER size;
   read.use = ListingUse::Refused;
-  if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0 ||
-      static_cast<std::uint64_t>(size.QuadPart) > kLargestListing) {
+  if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0) {
     read.reason = ReasonFor(ListingProblem::Corrupt);
+    return read;
+  }
+  if (static_cast<std::uint64_t>(size.QuadPart) > kLargestListing) {
+    read.reason = ReasonFor(ListingProblem::TooLarge);
     return read;
   }
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size.QuadPart));
@@ -89,7 +96,12 @@ ListingRead ReadPublishedListing(const std::string& sourceDir, DirNode* root) {
     read.reason = "ошибка " + std::to_string(GetLastError()) + " чтения файла";
     return read;
   }
-  const ParsedListing parsed = ParseListing(bytes.data(), bytes.size(), root);
+  // The scan lists a directory as its path and "*.*", within the classic
+  // limit (see directory_listing.cpp): a listing may name no directory the
+  // scan could not have read from this workstation's source.
+  ListingLimits limits;
+  limits.longestDirectoryPath = static_cast<long>(MAX_PATH) - 1 - 3 - static_cast<long>(sourceDir.size());
+  const ParsedListing parsed = ParseListing(bytes.data(), bytes.size(), root, limits);
   if (parsed.problem != ListingProblem::None) {
     read.reason = ReasonFor(parsed.problem);
     return read;

@@ -2,6 +2,11 @@
 
 #include <array>
 #include <cstring>
+#include <string>
+#include <unordered_set>
+
+#include "engine/name_fold.h"
+#include "fileops/temporary_name.h"
 
 namespace {
 
@@ -61,7 +66,7 @@ void WriteBody(Writer& out, const DirNode* node, std::uint32_t& directories, std
   for (const DirNode* child = node->firstChild; child != nullptr; child = child->nextSibling) ++children;
   out.U32(children);
   for (const DirNode* child = node->firstChild; child != nullptr; child = child->nextSibling) {
-    out.Name(child->record.name);
+    out.Name(child->record.name.c_str());
     ++directories;
     WriteBody(out, child, directories, files);
   }
@@ -101,6 +106,10 @@ class Reader {
     at_ += length;
     return ListingProblem::None;
   }
+  bool FileFields(FileEntry& entry) {
+    return U32(entry.attributes) && U64(entry.size) && U32(entry.lastWriteTime.low) &&
+           U32(entry.lastWriteTime.high);
+  }
 
  private:
   const std::uint8_t* data_;
@@ -108,41 +117,89 @@ class Reader {
   std::size_t at_ = 0;
 };
 
-struct Totals {
+// Bytes the allocator adds to each block (its header and rounding), and the
+// characters a std::string holds in itself before it allocates a block.
+constexpr std::uint64_t kAllocationOverhead = 2 * sizeof(void*);
+constexpr std::size_t kNameHeldInPlace = 15;
+
+// The first pass: what the listing says, checked, with nothing built.
+struct Check {
+  const ListingLimits& limits;
+  std::uint32_t directoriesTold = 0;  // the header's totals
+  std::uint32_t filesTold = 0;
   std::uint32_t directories = 0;
   std::uint32_t files = 0;
+  std::uint64_t nameBytes = 0;
 };
 
-// `pathLength`: the length of the directory's relative path ("." and a
-// backslash and a name for each level), which must fit the run's path
-// buffers with a file name after it; this also bounds the nesting depth.
-ListingProblem ReadBody(Reader& in, DirNode* node, std::size_t pathLength, Totals& totals) {
+// `pathLength`: the length of the directory's relative path as a work list
+// holds it ("." and a backslash and a name for each level), which must fit
+// the run's path buffers with a file name after it; this also bounds the
+// nesting depth. `relativeLength`: the same path as the scan lists it
+// below the source root ("a\b\"; 0 for the root).
+ListingProblem CheckBody(Reader& in, std::size_t pathLength, long relativeLength, Check& check) {
   if (pathLength >= kPathSize) return ListingProblem::Corrupt;
+  if (relativeLength > check.limits.longestDirectoryPath) return ListingProblem::PathTooLong;
+  // Counts are held to the bytes left and to the header's totals, which a
+  // first pass that allocates nothing by them keeps honest.
   std::uint32_t fileCount = 0;
-  if (!in.U32(fileCount) || fileCount > in.Left() / kSmallestFile) return ListingProblem::Corrupt;
-  node->record.entries.resize(fileCount);
-  for (FileEntry& entry : node->record.entries) {
+  if (!in.U32(fileCount) || fileCount > in.Left() / kSmallestFile || fileCount > check.filesTold - check.files) {
+    return ListingProblem::Corrupt;
+  }
+  // Names of this directory as the file system compares them: files and
+  // directories share one name space.
+  std::unordered_set<std::string> folded;
+  const auto repeats = [&folded](const char* name) { return !folded.insert(FoldedName(name)).second; };
+  FileEntry entry;
+  for (std::uint32_t i = 0; i < fileCount; ++i) {
     const ListingProblem name = in.Name(entry.name);
     if (name != ListingProblem::None) return name;
-    if (!in.U32(entry.attributes) || !in.U64(entry.size) || !in.U32(entry.lastWriteTime.low) ||
-        !in.U32(entry.lastWriteTime.high)) {
-      return ListingProblem::Corrupt;
-    }
+    if (!in.FileFields(entry)) return ListingProblem::Corrupt;
     if (entry.attributes & kAttributeDirectory) return ListingProblem::Corrupt;  // files only
-    ++totals.files;
+    // A scan never takes a run's unfinished copy or aside file for part of
+    // a release; a listing that names one would have it copied by one run
+    // and removed as a leftover by the next, for ever.
+    if (IsTemporaryName(entry.name) || IsAsideName(entry.name)) return ListingProblem::BadName;
+    if (repeats(entry.name)) return ListingProblem::RepeatedName;
+    ++check.files;
   }
   std::uint32_t childCount = 0;
-  if (!in.U32(childCount) || childCount > in.Left() / kSmallestDirectory) return ListingProblem::Corrupt;
+  if (!in.U32(childCount) || childCount > in.Left() / kSmallestDirectory ||
+      childCount > check.directoriesTold - check.directories) {
+    return ListingProblem::Corrupt;
+  }
   for (std::uint32_t i = 0; i < childCount; ++i) {
     char name[kFileNameSize];
     const ListingProblem problem = in.Name(name);
     if (problem != ListingProblem::None) return problem;
-    DirNode* child = AppendChild(node, CreateNode(name));
-    ++totals.directories;
-    const ListingProblem below = ReadBody(in, child, pathLength + 1 + std::strlen(name), totals);
+    if (repeats(name)) return ListingProblem::RepeatedName;
+    const std::size_t length = std::strlen(name);
+    ++check.directories;
+    if (length > kNameHeldInPlace) check.nameBytes += length + 1 + kAllocationOverhead;
+    const long childRelative = relativeLength + static_cast<long>(length) + 1;
+    const ListingProblem below = CheckBody(in, pathLength + 1 + length, childRelative, check);
     if (below != ListingProblem::None) return below;
   }
   return ListingProblem::None;
+}
+
+// The second pass, over a payload the first one passed: every count is now
+// known to be what follows it.
+bool BuildBody(Reader& in, DirNode* node) {
+  std::uint32_t fileCount = 0;
+  if (!in.U32(fileCount)) return false;
+  node->record.entries.resize(fileCount);
+  for (FileEntry& entry : node->record.entries) {
+    if (in.Name(entry.name) != ListingProblem::None || !in.FileFields(entry)) return false;
+  }
+  std::uint32_t childCount = 0;
+  if (!in.U32(childCount)) return false;
+  for (std::uint32_t i = 0; i < childCount; ++i) {
+    char name[kFileNameSize];
+    if (in.Name(name) != ListingProblem::None) return false;
+    if (!BuildBody(in, AppendChild(node, CreateNode(name)))) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -155,6 +212,11 @@ bool IsListableName(const char* name, std::size_t length) noexcept {
     if (c < 32 || std::strchr("<>:\"/\\|?*", c) != nullptr) return false;
   }
   return true;
+}
+
+std::uint64_t ListingTreeBytes(std::uint64_t directories, std::uint64_t files, std::uint64_t nameBytes) {
+  // Each directory is a node and, when it holds files, one block of them.
+  return directories * (sizeof(DirNode) + 2 * kAllocationOverhead) + files * sizeof(FileEntry) + nameBytes;
 }
 
 std::vector<std::uint8_t> SerializeListing(const DirNode* root, FileTime published) {
@@ -184,7 +246,8 @@ void SealListing(std::vector<std::uint8_t>& bytes) {
   for (int i = 0; i < 4; ++i) bytes[kHeaderSize - 4 + i] = static_cast<std::uint8_t>(crc >> (8 * i));
 }
 
-ParsedListing ParseListing(const std::uint8_t* data, std::size_t size, DirNode* root) {
+ParsedListing ParseListing(const std::uint8_t* data, std::size_t size, DirNode* root,
+                           const ListingLimits& limits) {
   ParsedListing result;
   const auto fail = [&](ListingProblem problem) {
     DestroySubtree(root);
@@ -213,12 +276,22 @@ ParsedListing ParseListing(const std::uint8_t* data, std::size_t size, DirNode* 
   if (payloadLength < available) return fail(ListingProblem::Corrupt);
   const std::uint8_t* payload = data + kHeaderSize;
   if (Crc32(payload, available) != checksum) return fail(ListingProblem::Corrupt);
-  Reader in(payload, available);
-  Totals totals;
-  const ListingProblem problem = ReadBody(in, root, 1, totals);
+  // The header's totals bound what the first pass may find: a tree they
+  // already put beyond the budget is refused before the payload is walked.
+  if (ListingTreeBytes(result.directories, result.files, 0) > limits.memoryBudget) {
+    return fail(ListingProblem::TooLarge);
+  }
+  Reader first(payload, available);
+  Check check{limits, result.directories, result.files};
+  const ListingProblem problem = CheckBody(first, 1, 0, check);
   if (problem != ListingProblem::None) return fail(problem);
-  if (in.Left() != 0 || totals.directories != result.directories || totals.files != result.files) {
+  if (first.Left() != 0 || check.directories != result.directories || check.files != result.files) {
     return fail(ListingProblem::Corrupt);
   }
+  if (ListingTreeBytes(check.directories, check.files, check.nameBytes) > limits.memoryBudget) {
+    return fail(ListingProblem::TooLarge);
+  }
+  Reader second(payload, available);
+  if (!BuildBody(second, root)) return fail(ListingProblem::Corrupt);
   return result;
 }

@@ -21,9 +21,13 @@
 // Files and directories each keep their listing order.
 //
 // A listing comes from the network and anyone who can write to the share
-// can write one: it is read as untrusted input. Every count is checked
-// against the bytes that remain before anything is allocated, and every
-// name must be one a directory listing could have returned.
+// can write one: it is read as untrusted input. It is read twice: the first
+// pass checks everything and allocates nothing that grows with a count it
+// read (every count against the bytes that remain and the header's totals,
+// every name one a directory listing could have returned, no two names one
+// directory could not hold together, no directory deeper than this
+// workstation's listing calls reach); only a listing that passes, and
+// whose tree fits the memory budget, is built by the second pass.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -47,11 +51,33 @@ void SealListing(std::vector<std::uint8_t>& bytes);
 
 enum class ListingProblem {
   None,
-  Truncated,    // shorter than its header says
-  Corrupt,      // wrong magic, checksum, counts, or bytes left over
-  NewerFormat,  // written by a later version of the program
-  BadName,      // a name no directory listing could return
+  Truncated,     // shorter than its header says
+  Corrupt,       // wrong magic, checksum, counts, or bytes left over
+  NewerFormat,   // written by a later version of the program
+  BadName,       // a name no directory listing could return, or one of a run's own temporaries
+  RepeatedName,  // two names of one directory the file system takes for one
+  PathTooLong,   // a directory deeper than the listing calls reach from this source
+  TooLarge,      // its tree would need more memory than a run may give it
 };
+
+// What a listing's tree may make a run hold: a 32-bit program has 2 GB of
+// address space for everything, and the run holds the target's picture and
+// the work besides.
+constexpr std::uint64_t kListingMemoryBudget = sizeof(void*) >= 8 ? 512ull << 20 : 128ull << 20;
+
+// What this workstation allows a listing.
+struct ListingLimits {
+  std::uint64_t memoryBudget = kListingMemoryBudget;
+  // The longest path below the source root of a directory ("a\b\", no
+  // leading ".\"; empty for the root) whose listing the scan could read
+  // from this workstation's source; negative when not even the root's.
+  long longestDirectoryPath = static_cast<long>(kPathSize) - 1;
+};
+
+// The memory a tree of `directories` below its root and `files` takes, with
+// `nameBytes` the bytes of directory names held apart from their nodes.
+[[nodiscard]] std::uint64_t ListingTreeBytes(std::uint64_t directories, std::uint64_t files,
+                                             std::uint64_t nameBytes);
 
 struct ParsedListing {
   ListingProblem problem = ListingProblem::None;
@@ -62,7 +88,8 @@ struct ParsedListing {
 
 // Fills `root` (a fresh snapshot root with no children or files) from
 // `data`. On any problem `root` is emptied again and the problem returned.
-[[nodiscard]] ParsedListing ParseListing(const std::uint8_t* data, std::size_t size, DirNode* root);
+[[nodiscard]] ParsedListing ParseListing(const std::uint8_t* data, std::size_t size, DirNode* root,
+                                         const ListingLimits& limits = {});
 
 // True for a name a directory listing could return: 1 to 255 bytes, not
 // "." or "..", no control character and none of < > : " / \ | ? *.

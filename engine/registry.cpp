@@ -105,7 +105,7 @@ bool FilterByUpdateList(DirNode* source, DirNode* target, const std::string& rel
   DirNode* sourceChild = FirstChild(source);
   for (DirNode* targetChild = FirstChild(target); targetChild != nullptr;
        targetChild = targetChild->nextSibling) {
-    if (sourceChild != nullptr && NamesMatch(sourceChild->record.name, targetChild->record.name)) {
+    if (sourceChild != nullptr && NamesMatch(sourceChild->record.name.c_str(), targetChild->record.name.c_str())) {
       visit(sourceChild, targetChild);
       sourceChild = sourceChild->nextSibling;
     } else {
@@ -240,23 +240,43 @@ void CompareFiles(DirRecord& sourceRecord, DirRecord& targetRecord) {
   targets.resize(keptTargets);
 }
 
-void BuildWorkList(std::vector<DirRecord>& list, DirNode* node, const std::string& parentPath) {
-  const std::string path =
-      parentPath.empty() ? std::string(node->record.name) : parentPath + "\\" + node->record.name;
+namespace {
+
+bool AsksForWork(const DirRecord& record) {
+  return record.HasFlags(DIR_MISSING) || record.HasFlags(DIR_EXTRA) || !record.entries.empty();
+}
+
+std::size_t CountWorkRecords(const DirNode* node) {
+  std::size_t count = AsksForWork(node->record) ? 1 : 0;
+  for (const DirNode* child = node->firstChild; child != nullptr; child = child->nextSibling) {
+    count += CountWorkRecords(child);
+  }
+  return count;
+}
+
+void AppendWorkRecords(std::vector<DirRecord>& list, DirNode* node, const std::string& parentPath) {
+  const std::string path = parentPath.empty() ? node->record.name : parentPath + "\\" + node->record.name;
   DirRecord& record = node->record;
   // A relative path that does not fit the record's name could only name the
   // wrong directory; it is left out (listing calls cannot reach such depths).
-  const bool asksForWork =
-      record.HasFlags(DIR_MISSING) || record.HasFlags(DIR_EXTRA) || !record.entries.empty();
-  if (asksForWork && path.size() < kPathSize) {
+  if (AsksForWork(record) && path.size() < kPathSize) {
     DirRecord& copy = list.emplace_back(path.c_str());
     copy.flags = record.flags;
     copy.entries = std::move(record.entries);
     record.entries = std::vector<FileEntry>();
   }
   for (DirNode* child = node->firstChild; child != nullptr; child = child->nextSibling) {
-    BuildWorkList(list, child, path);
+    AppendWorkRecords(list, child, path);
   }
+}
+
+}  // namespace
+
+// The list is sized once: grown record by record, a list of a million
+// directories would for a moment hold its old block and one twice as big.
+void BuildWorkList(std::vector<DirRecord>& list, DirNode* node, const std::string& parentPath) {
+  list.reserve(list.size() + CountWorkRecords(node));
+  AppendWorkRecords(list, node, parentPath);
 }
 
 void LeaveOutIgnored(DirNode* node, const std::string& relativePrefix,
@@ -297,7 +317,7 @@ void LeaveOutRepeatedNames(DirNode* node, const std::string& relativePrefix,
                 entries.end());
   for (DirNode* child = node->firstChild; child != nullptr;) {
     DirNode* next = child->nextSibling;
-    if (isRepeat(child->record.name)) {
+    if (isRepeat(child->record.name.c_str())) {
       RemoveChild(node, child);
     } else {
       LeaveOutRepeatedNames(child, relativePrefix + child->record.name + "\\", repeated);

@@ -12,6 +12,7 @@
 #include "config/list_matching.h"
 #include "config/sync_config.h"
 #include "engine/name_fold.h"
+#include "engine/registry.h"
 #include "fileops/temporary_name.h"
 #include "log/logs.h"
 #include "win32/handles.h"
@@ -284,4 +285,19 @@ void ReportUnrepresentableName(SyncConfig& config, const std::string& directoryP
   if (runWouldAct) ++config.errorCount;
   ErrorLog() << "Ошибка " << kNameNotRepresentable << " чтения имени \"" << directoryPath
              << item.name << "\"" << std::endl;
+}
+
+// A share on a case-sensitive file system (or a listing made there) may
+// hold names the target can hold only one of: "sub" and "SUB" would be
+// written to one directory. The first stays; each later one is an error.
+void LeaveOutRepeatedSourceNames(SyncConfig& config, DirNode* source) {
+  std::vector<RepeatedName> repeated;
+  LeaveOutRepeatedNames(source, "", repeated);
+  for (const RepeatedName& item : repeated) {
+    const std::size_t separator = item.path.find_last_of('\\');
+    const std::string directory =
+        std::string(config.sourceDir) + (separator == std::string::npos ? "" : item.path.substr(0, separator + 1));
+    const std::string name = separator == std::string::npos ? item.path : item.path.substr(separator + 1);
+    ReportRepeatedName(config, directory, name.c_str(), true);
+  }
 }

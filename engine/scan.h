@@ -56,6 +56,11 @@ constexpr std::uint32_t kNameRepeated = 183;  // ERROR_ALREADY_EXISTS
 void ReportRepeatedName(SyncConfig& config, const std::string& directoryPath, const char* name,
                         bool runWouldAct);
 
+// Leaves out of `source` each name the file system would take for an
+// earlier one of its directory (a case-sensitive share can hold both),
+// with an error line and count for each: the first one stays.
+void LeaveOutRepeatedSourceNames(SyncConfig& config, DirNode* source);
+
 // One error line for an item whose name the code page cannot hold
 // (`directoryPath` ends with a backslash; the name shows such characters as
 // "?"), counted when the run would have had to copy, update or delete it,

@@ -7,19 +7,13 @@
 
 namespace {
 
-// Names longer than the field are cut; callers check lengths where a cut
-// name could do harm.
-void CopyName(char (&destination)[kPathSize], const char* source) {
-  const std::size_t length = std::min(std::strlen(source), kPathSize - 1);
-  std::memcpy(destination, source, length);
-  destination[length] = '\0';
-}
-
 char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 }  // namespace
 
-DirRecord::DirRecord(const char* recordName) { CopyName(name, recordName); }
+// Names longer than a path buffer are cut, as they always were; callers
+// check lengths where a cut name could do harm.
+DirRecord::DirRecord(const char* recordName) : name(recordName, std::min(std::strlen(recordName), kPathSize - 1)) {}
 
 namespace {
 
@@ -69,7 +63,7 @@ DirNode* AppendChild(DirNode* parent, DirNode* child) {
 
 DirNode* FindChild(DirNode* node, const char* name) {
   for (DirNode* child = node->firstChild; child != nullptr; child = child->nextSibling) {
-    if (NamesMatch(child->record.name, name)) return child;
+    if (NamesMatch(child->record.name.c_str(), name)) return child;
   }
   return nullptr;
 }
@@ -86,7 +80,7 @@ void RemoveChild(DirNode* parent, DirNode* child) {
 
 void CloneStructure(DirNode* targetParent, DirNode* sourceParent) {
   for (DirNode* child = sourceParent->firstChild; child != nullptr; child = child->nextSibling) {
-    DirNode* clone = AppendChild(targetParent, CreateNode(child->record.name));
+    DirNode* clone = AppendChild(targetParent, CreateNode(child->record.name.c_str()));
     child->record.SetFlags(DIR_MISSING);
     clone->record.SetFlags(DIR_MISSING);
     CloneStructure(clone, child);

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "config/limits.h"
@@ -40,8 +41,10 @@ constexpr std::uint32_t DIR_MISSING = 2;  // not known to exist in the target
 
 // One directory: in a snapshot its own name ("." for the root), in a work
 // list its relative path from the root (".", ".\Модули", ".\Модули\x").
+// The name is held at its own length (at most kPathSize - 1 characters): a
+// tree of a million directories must not cost a path buffer each.
 struct DirRecord {
-  char name[kPathSize] = {};
+  std::string name;
   std::vector<FileEntry> entries;  // in listing order
   std::uint32_t flags = 0;
 

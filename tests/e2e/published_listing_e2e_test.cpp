@@ -8,6 +8,8 @@
 #include <thread>
 
 #include "engine/published_listing.h"
+#include "fileops/temporary_name.h"
+#include "win32/handles.h"
 #include "tests/e2e/sync_fixture.h"
 
 using namespace e2e;
@@ -16,6 +18,15 @@ using namespace testing_support;
 namespace {
 
 const std::string kPublishedBox = "Список источника опубликован в файле \"";
+
+// Makes `path` `size` bytes long without writing them (a sparse file here).
+void SetFileSize(const std::string& path, std::uint64_t size) {
+  win32::ScopedFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr));
+  LARGE_INTEGER end;
+  end.QuadPart = static_cast<LONGLONG>(size);
+  ASSERT_TRUE(file.Valid() && SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file.Get()))
+      << path;
+}
 
 class Published : public Sync {
  protected:
@@ -90,20 +101,13 @@ TEST_F(Published, ARunFromTheListingDoesWhatAFullScanDoes) {
     SCOPED_TRACE("seed " + std::to_string(seed));
     DeleteTree(source);
     MakeRandomSource(source, seed);
-    // Two names that fold together, as a share on a case-sensitive file
-    // system holds them: listing order decides which one is taken, and the
-    // other is an error line, whether from the listing or from a scan.
-    const std::string unixSource = UnixPath(source);
-    ASSERT_TRUE(RunUnixShell("echo upper > " + unixSource + "/README.TXT && echo lower > " + unixSource +
-                                 "/readme.txt",
-                             [&] { return ReadTree(source).size() > 2 && Exists(source + "\\readme.txt"); }));
     const std::string keys = seed % 2 ? "УдалятьНенужныеФайлы=да\n" : "";
     const std::string sections =
         // "прочее\вложенный": matched in any Cyrillic case as the scan matches
         // it, where removal by path would fold Latin letters only.
         "[Игнорировать]\nvelkarin.out\nvelkarin.err\nskip\nпрочее\\вложенный\n[СтрогоСинхронизировать]\nМодули\n"
         "[Пропустить существующие]\nНастройки\\user.ini\n[Проверить пары]\nkadu.exe=kadu.ex\n";
-    Run(keys, sections, "", true);  // writes the ini; its result is not looked at
+    Run(keys, sections);  // writes the ini; its result is not looked at
     const BoxReport box = Publish();
     ASSERT_EQ(box.text.substr(0, kPublishedBox.size()), kPublishedBox) << box.text;
 
@@ -115,7 +119,7 @@ TEST_F(Published, ARunFromTheListingDoesWhatAFullScanDoes) {
     Outcome fromListing, fromScan;
     for (Outcome* outcome : {&fromListing, &fromScan}) {
       MakeRandomTarget(source, target, seed);
-      Run(keys + (outcome == &fromScan ? "ИспользоватьСписокИсточника=нет\n" : ""), sections, "", true);
+      Run(keys + (outcome == &fromScan ? "ИспользоватьСписокИсточника=нет\n" : ""), sections);
       outcome->tree = TargetTree();
       outcome->out = OutLines();
       outcome->errors = Log("velkarin.err");
@@ -186,6 +190,15 @@ TEST_F(Published, ListingsThatCannotBeTrustedAreRefusedWhole) {
       {"cut short", std::vector<std::uint8_t>(good.begin(), good.end() - 3), "файл обрезан"},
       {"a later format", good, "записан более новой версией программы"},
       {"more files than it holds", good, "файл поврежден"},
+      {"a name twice", listingWith({"a.txt", "A.TXT"}, {}), "в нем повторяется имя"},
+      {"a file and a directory of one name", listingWith({"sub"}, {"SUB"}), "в нем повторяется имя"},
+      {"a run's unfinished copy", listingWith({"a.txt", TemporaryNameFor("a.txt", 8, 1)}, {}),
+       "в нем недопустимое имя"},
+      // The scan lists a directory within the classic path limit, which this
+      // source's path and 250 characters pass.
+      {"a directory no listing call reaches", listingWith({"a.txt"}, {std::string(250, 'd')}),
+       "в нем слишком длинный путь"},
+      {"beyond the memory budget", {}, "слишком большой"},
   };
   cases[4].bytes[40] ^= 0x55;
   cases[6].bytes[4] = 2;
@@ -195,6 +208,9 @@ TEST_F(Published, ListingsThatCannotBeTrustedAreRefusedWhole) {
     DeleteTree(target);
     MakeTree(target, {"old.txt"});
     WriteFileBytes(listing, std::string(c.bytes.begin(), c.bytes.end()));
+    // Larger than any tree a run may build from a listing: a sparse file,
+    // refused by its size before a byte of it is read.
+    if (c.bytes.empty()) SetFileSize(listing, kListingMemoryBudget + 1);
     Run("УдалятьНенужныеФайлы=да\n");
     EXPECT_FALSE(Exists(target + "\\velkarin.err")) << Log("velkarin.err");
     const Lines out = OutLines();
@@ -220,6 +236,23 @@ TEST_F(Published, PublishingLeavesTheEarlierListingUnlessItHasAWholeNewOne) {
   EXPECT_EQ(box.text, "Список источника не опубликован.\nОшибка 1113 чтения имени \"" + source +
                           "\\Pr?fung.xls\"\nПрежний список, если он был, сохранен.");
   EXPECT_EQ(box.icon, "error");
+  EXPECT_EQ(ReadFileBytes(listing), earlier);
+  DeleteTree(source);
+  MakeTree(source, {"a.txt", "b.txt"});
+  WriteFileBytes(listing, earlier);
+
+  // Two names a workstation takes for one, as a case-sensitive share holds
+  // them: every workstation would refuse such a listing.
+  const std::string unixSource = UnixPath(source);
+  ASSERT_TRUE(RunUnixShell("echo upper > " + unixSource + "/README.TXT && echo lower > " + unixSource +
+                               "/readme.txt",
+                           [&] { return ReadTree(source).size() > 2 && Exists(source + "\\readme.txt"); }));
+  box = Publish();
+  const auto refusedFor = [&](const char* name) {
+    return "Список источника не опубликован.\nОшибка 183 чтения имени \"" + source + "\\" + name +
+           "\": такое имя без учета регистра уже есть в каталоге\nПрежний список, если он был, сохранен.";
+  };
+  EXPECT_TRUE(box.text == refusedFor("README.TXT") || box.text == refusedFor("readme.txt")) << box.text;
   EXPECT_EQ(ReadFileBytes(listing), earlier);
   DeleteTree(source);
   MakeTree(source, {"a.txt", "b.txt"});

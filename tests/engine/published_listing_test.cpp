@@ -1,5 +1,7 @@
 #include "engine/published_listing.h"
 
+#include "fileops/temporary_name.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -16,10 +18,10 @@ FileEntry File(const std::string& name, std::uint64_t size, std::uint32_t attrib
   return entry;
 }
 
-// A tree with names that fold together, in listing order, and a deeper level.
+// A tree with names in either case, in listing order, and a deeper level.
 DirSnapshot Sample() {
   DirSnapshot root = CreateSnapshot();
-  root->record.entries = {File("b.txt", 1), File("README.TXT", 2), File("readme.txt", 3, 0x21)};
+  root->record.entries = {File("b.txt", 1), File("README.TXT", 2), File("readme.htm", 3, 0x21)};
   DirNode* modules = AppendChild(root.get(), CreateNode("Модули"));
   modules->record.entries = {File("Печать.dll", 1ull << 33)};
   AppendChild(AppendChild(root.get(), CreateNode("empty")), CreateNode("deeper"));
@@ -126,4 +128,62 @@ TEST(PublishedListing, NamesNoListingCouldReturnAndImpossibleCountsAreRefused) {
   DirNode* node = deep.get();
   for (int level = 0; level < 5; ++level) node = AppendChild(node, CreateNode(std::string(250, 'd').c_str()));
   EXPECT_EQ(Parse(SerializeListing(deep.get(), {1, 1}), root).problem, ListingProblem::Corrupt);
+}
+
+TEST(PublishedListing, ListingsNoScanCouldHaveMadeAreRefused) {
+  DirSnapshot root;
+  const auto problemOf = [&root](const DirSnapshot& tree, const ListingLimits& limits = {}) {
+    const std::vector<std::uint8_t> bytes = SerializeListing(tree.get(), {1, 1});
+    root = CreateSnapshot();
+    return ParseListing(bytes.data(), bytes.size(), root.get(), limits).problem;
+  };
+  // Two names one directory cannot hold together, whatever their kinds.
+  const std::vector<std::pair<std::string, std::string>> pairs = {
+      {"a.txt", "a.txt"}, {"Данные.DAT", "данные.dat"}, {"sub", "SUB"}, {"x", "X"}};
+  for (std::size_t i = 0; i < pairs.size(); ++i) {
+    DirSnapshot tree = CreateSnapshot();
+    DirNode* sub = AppendChild(tree.get(), CreateNode("ok"));
+    if (i < 2) sub->record.entries = {File(pairs[i].first, 1), File(pairs[i].second, 2)};
+    if (i == 2) AppendChild(AppendChild(sub, CreateNode(pairs[i].first.c_str())), CreateNode("y"));
+    if (i >= 2) AppendChild(sub, CreateNode(pairs[i].second.c_str()));
+    if (i == 3) sub->record.entries = {File(pairs[i].first, 1)};  // a file and a directory
+    EXPECT_EQ(problemOf(tree), ListingProblem::RepeatedName) << pairs[i].first;
+    EXPECT_EQ(root->firstChild, nullptr);
+  }
+  // A run's own unfinished copy or aside file is never part of a release.
+  for (const std::string& name : {TemporaryNameFor("kadu.exe", 8, 1), AsideNameFor("kadu.exe", 8, 1)}) {
+    DirSnapshot tree = CreateSnapshot();
+    tree->record.entries = {File("kadu.exe", 1), File(name, 1)};
+    EXPECT_EQ(problemOf(tree), ListingProblem::BadName) << name;
+  }
+  // Directories as deep as this workstation's listing calls reach, and one
+  // character more.
+  DirSnapshot deep = CreateSnapshot();
+  AppendChild(AppendChild(deep.get(), CreateNode("abc")), CreateNode("de"));  // "abc\de\": 7
+  ListingLimits reach;
+  reach.longestDirectoryPath = 7;
+  EXPECT_EQ(problemOf(deep, reach), ListingProblem::None);
+  reach.longestDirectoryPath = 6;
+  EXPECT_EQ(problemOf(deep, reach), ListingProblem::PathTooLong);
+  reach.longestDirectoryPath = -1;  // not even the root
+  EXPECT_EQ(problemOf(CreateSnapshot(), reach), ListingProblem::PathTooLong);
+}
+
+TEST(PublishedListing, ATreeBeyondTheMemoryBudgetIsRefusedBeforeItIsBuilt) {
+  // Three directories (one with a name held apart from its node) and four files.
+  const DirSnapshot sample = Sample();
+  DirNode* named = AppendChild(sample.get(), CreateNode("a name longer than fifteen"));
+  named->record.entries = {File("f", 1)};
+  const std::uint64_t need = ListingTreeBytes(4, 5, 27 + 2 * sizeof(void*));
+  EXPECT_GE(need, 4 * sizeof(DirNode) + 5 * sizeof(FileEntry));
+  const std::vector<std::uint8_t> bytes = SerializeListing(sample.get(), {1, 1});
+  ListingLimits limits;
+  DirSnapshot root = CreateSnapshot();
+  limits.memoryBudget = need;
+  EXPECT_EQ(ParseListing(bytes.data(), bytes.size(), root.get(), limits).problem, ListingProblem::None);
+  root = CreateSnapshot();
+  limits.memoryBudget = need - 1;
+  EXPECT_EQ(ParseListing(bytes.data(), bytes.size(), root.get(), limits).problem, ListingProblem::TooLarge);
+  EXPECT_EQ(root->firstChild, nullptr);
+  EXPECT_TRUE(root->record.entries.empty());
 }

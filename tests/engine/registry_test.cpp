@@ -299,12 +299,12 @@ TEST(BuildWorkList, NamesRecordsByRelativePathAndTakesTheirFiles) {
   std::vector<DirRecord> list;
   BuildWorkList(list, root.get(), "");
   ASSERT_EQ(list.size(), 4u);
-  EXPECT_STREQ(list[0].name, ".");
-  EXPECT_STREQ(list[1].name, ".\\Модули");
+  EXPECT_EQ(list[0].name, ".");
+  EXPECT_EQ(list[1].name, ".\\Модули");
   EXPECT_TRUE(list[1].HasFlags(DIR_MISSING));
-  EXPECT_STREQ(list[2].name, ".\\Модули\\x");
+  EXPECT_EQ(list[2].name, ".\\Модули\\x");
   EXPECT_EQ(Names(list[2].entries), (Strings{"x1", "x2"}));
-  EXPECT_STREQ(list[3].name, ".\\old");
+  EXPECT_EQ(list[3].name, ".\\old");
   EXPECT_TRUE(list[3].HasFlags(DIR_EXTRA));
   EXPECT_TRUE(x->record.entries.empty()) << "a file lives in one place at a time";
   EXPECT_TRUE(root->record.entries.empty());

@@ -25,7 +25,7 @@ FileEntry File(const char* name) {
 
 TEST(Snapshot, ChildrenKeepAppendOrderAndCloneMarksBothSides) {
   DirSnapshot source = CreateSnapshot();
-  EXPECT_STREQ(source->record.name, ".");
+  EXPECT_EQ(source->record.name, ".");
   DirNode* a = AppendChild(source.get(), CreateNode("a"));
   AppendChild(source.get(), CreateNode("Б"));
   AppendChild(source.get(), CreateNode("c"));

@@ -27,8 +27,8 @@ void CheckTree(const DirNode* node, std::size_t pathLength, std::size_t& directo
     ++files;
   }
   for (const DirNode* child = node->firstChild; child != nullptr; child = child->nextSibling) {
-    const std::size_t length = std::strlen(child->record.name);
-    Require(IsListableName(child->record.name, length));
+    const std::size_t length = child->record.name.size();
+    Require(IsListableName(child->record.name.c_str(), length));
     ++directories;
     CheckTree(child, pathLength + 1 + length, directories, files);
   }

@@ -112,7 +112,7 @@ struct Pair {
 void CollectPairs(DirNode* source, DirNode* target, bool listed, std::vector<Pair>& pairs) {
   listed = listed && !target->record.HasFlags(DIR_MISSING);
   // A pair is one directory seen from both sides, never two different ones.
-  Require(NamesMatch(source->record.name, target->record.name));
+  Require(NamesMatch(source->record.name.c_str(), target->record.name.c_str()));
   Require(!target->record.HasFlags(DIR_EXTRA));
   pairs.push_back({source, target, listed, source->record.entries, target->record.entries});
   DirNode* targetChild = target->firstChild;
@@ -170,8 +170,8 @@ void CheckComparison(const Pair& pair) {
 std::size_t CountWork(const std::vector<DirRecord>& list) {
   std::size_t files = 0;
   for (const DirRecord& record : list) {
-    Require(std::strlen(record.name) < kPathSize);
-    Require(std::strncmp(record.name, ".", 1) == 0);
+    Require(record.name.size() < kPathSize);
+    Require(record.name.compare(0, 1, ".") == 0);
     Require(record.HasFlags(DIR_MISSING) || record.HasFlags(DIR_EXTRA) || !record.entries.empty());
     files += record.entries.size();
   }
