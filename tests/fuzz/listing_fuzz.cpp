@@ -1,17 +1,22 @@
 // Arbitrary bytes as a published listing, as anyone who can write to the
 // share could leave one. A listing is refused whole or read whole: what is
 // read holds only names a directory listing could return, nests no deeper
-// than the run's paths allow, and publishes back to the very same bytes.
+// than the run's paths allow, no two names one directory could not hold
+// together and none of a run's own temporaries, and publishes back to the
+// very same bytes.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "config/limits.h"
+#include "engine/name_fold.h"
 #include "engine/published_listing.h"
 #include "engine/snapshot.h"
+#include "fileops/temporary_name.h"
 
 namespace {
 
@@ -21,14 +26,18 @@ void Require(bool condition) {
 
 void CheckTree(const DirNode* node, std::size_t pathLength, std::size_t& directories, std::size_t& files) {
   Require(pathLength < kPathSize);
+  std::set<std::string> folded;  // one directory holds no two names the file system takes for one
   for (const FileEntry& entry : node->record.entries) {
     Require(IsListableName(entry.name, std::strlen(entry.name)));
     Require((entry.attributes & kAttributeDirectory) == 0);
+    Require(!IsTemporaryName(entry.name) && !IsAsideName(entry.name));
+    Require(folded.insert(FoldedName(entry.name)).second);
     ++files;
   }
   for (const DirNode* child = node->firstChild; child != nullptr; child = child->nextSibling) {
     const std::size_t length = child->record.name.size();
     Require(IsListableName(child->record.name.c_str(), length));
+    Require(folded.insert(FoldedName(child->record.name.c_str())).second);
     ++directories;
     CheckTree(child, pathLength + 1 + length, directories, files);
   }
