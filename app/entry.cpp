@@ -34,8 +34,7 @@ constexpr const char* kUsageText =
     "(план в velkarin-plan.txt во временном каталоге)";
 
 void GenerateIniAndConfirm() {
-  WriteDefaultIni();
-  ShowProgramBox(kGeneratedText, MB_OK);
+  if (WriteDefaultIni()) ShowProgramBox(kGeneratedText, MB_OK);
 }
 
 bool CanOpenForReading(const char* path) {

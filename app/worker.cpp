@@ -13,18 +13,14 @@
 #include "fileops/create_directory_path.h"
 #include "log/logs.h"
 #include "ui/progress_window.h"
+#include "win32/message_box.h"
 
 namespace {
 
-// The worker's boxes: owned by the progress window, caption "Синхронизация",
-// warning icon. Only Yes counts as consent.
-bool AskYes(HWND window, const std::string& text) {
-  return MessageBoxA(window, text.c_str(), "Синхронизация", MB_YESNO | MB_ICONWARNING) == IDYES;
-}
+// Only Yes counts as consent.
+bool AskYes(HWND window, const std::string& text) { return ShowWorkerBox(window, text.c_str(), MB_YESNO) == IDYES; }
 
-void Tell(HWND window, const char* text) {
-  MessageBoxA(window, text, "Синхронизация", MB_OK | MB_ICONWARNING);
-}
+void Tell(HWND window, const char* text) { ShowWorkerBox(window, text, MB_OK); }
 
 constexpr const char* kOutOfMemoryLine = "Ошибка: недостаточно памяти, синхронизация прервана";
 
@@ -55,19 +51,19 @@ void DecideAfterRun(HWND window, SyncConfig& config) {
     ErrorLog() << "Ошибка: приложение уже запущено, синхронизация невозможна" << std::endl;
     if (AskYes(window, "Приложение уже запущено, синхронизация невозможна!\nПопытаться выполнить\n" +
                            quotedPath)) {
-      RunCommand(config);
+      RunCommand(window, config);
     }
     return;
   }
   const bool synchronised = SynchroniseWithinMemory(config);
   if (config.Stopped()) return;  // the user aborted: nothing more is done or written
   if (synchronised) {
-    RunCommand(config);
+    RunCommand(window, config);
   } else if (!config.askOnError) {
     Tell(window, "В процессе синхронизации возникли ошибки.\nПрограмма будет закрыта.");
   } else if (AskYes(window, "В процессе синхронизации возникли ошибки\nпопытаться выполнить\n" +
                                 quotedPath)) {
-    RunCommand(config);
+    RunCommand(window, config);
   }
 }
 

@@ -18,8 +18,10 @@
 #include "fileops/own_files.h"
 #include "fileops/replace_file.h"
 #include "log/logs.h"
+#include "log/system_reason.h"
 #include "ui/progress_text.h"
 #include "win32/handles.h"
+#include "win32/system_message.h"
 
 namespace {
 
@@ -75,7 +77,10 @@ bool CopyAndLog(SyncConfig& config, const std::string& source, const std::string
   if (result == CopyOutcome::NameTaken) return false;  // not an action: nothing to say
   if (result == CopyOutcome::Failed) {
     if (config.Stopped() && keptAside.empty()) return false;  // cancelled by the user: nothing more is written
+    // The system's reason, so that access denied, a file locked by another
+    // program and a full disk can be told apart.
     ErrorLog() << "Ошибка копирования файла \"" << source << "\" в \"" << target << "\""
+               << ReasonSuffix(error, SystemMessage(error))
                << (keptAside.empty() ? std::string() : KeptAsideText(keptAside)) << std::endl;
     CountError(config);
     return false;

@@ -43,8 +43,8 @@ void RemoveMade(const std::wstring& made) {
 // opens it): one open fewer than an empty file made first, and the copy
 // gives the new file the source's attributes as it does to any new file. A
 // name already taken is never written: the next attempt is tried. `error`:
-// the system's code, 0 when the copy itself failed. Whatever the failed copy
-// left is removed (Wine leaves a partial file behind; Windows removes it
+// the system's code for the failed copy. Whatever the failed copy left is
+// removed (Wine leaves a partial file behind; Windows removes it
 // itself). A file that stood under the name before a copy failed at its
 // source would go too: it has the exact temporary name with this process's
 // id, which makes it a leftover of a run, as the target scan takes it.
@@ -55,8 +55,7 @@ bool CopyBeside(const SyncConfig& config, const char* source, const char* target
     if (CopyFileLongPath(config, source, made.c_str(), true)) return true;
     error = GetLastError();
     if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;  // someone else's
-    RemoveMade(ExtendedWidePath(made.c_str()));
-    error = 0;
+    RemoveMade(ExtendedWidePath(made.c_str()));  // keeps the copy's code
     return false;
   }
   return false;
@@ -184,21 +183,30 @@ bool RenameIntoFreeName(const std::string& made, const char* target, bool& taken
 
 bool IsLink(std::uint32_t attributes) { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
 
-// Whether the temporary `made` holds as many bytes as the source had. A
-// share that drops the connection part-way through a file, a byte range
-// locked on the server, a file cut short while it is read: under Wine the
-// system's copy stops reading at the first failed read and still reports
-// success, and on any system a file shortened under the copy ends it
-// early (one written on the server since it was listed differs too, and
-// may be half written). Only the size tells such a copy from a whole one,
-// and a torn file put in place would carry the source's time, so no later
-// run would see that it differs. One question about a local file, not the
-// share.
-bool CopiedWhole(const std::string& made, std::uint64_t sourceSize) {
-  if (sourceSize == kSizeNotKnown) return true;
+// Whether the temporary `made` holds as many bytes as the source had: 0
+// when it does, else the code its failure is reported with. A share that
+// drops the connection part-way through a file, a byte range locked on the
+// server, a file cut short while it is read: under Wine the system's copy
+// stops reading at the first failed read and still reports success, and on
+// any system a file shortened under the copy ends it early (one written on
+// the server since it was listed differs too, and may be half written).
+// Only the size tells such a copy from a whole one, and a torn file put in
+// place would carry the source's time, so no later run would see that it
+// differs. One question about a local file, not the share.
+//
+// The system has no code for a torn copy: a copy that came out short is
+// reported as ERROR_HANDLE_EOF (the source ended before the bytes the run
+// found in it), a longer one as ERROR_FILE_INVALID (the file was changed
+// under the run).
+DWORD TornCopyError(const std::string& made, std::uint64_t sourceSize) {
+  if (sourceSize == kSizeNotKnown) return 0;
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExW(ExtendedWidePath(made.c_str()).c_str(), GetFileExInfoStandard, &data)) return false;
-  return ((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow) == sourceSize;
+  if (!GetFileAttributesExW(ExtendedWidePath(made.c_str()).c_str(), GetFileExInfoStandard, &data)) {
+    return GetLastError();
+  }
+  const std::uint64_t size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  if (size == sourceSize) return 0;
+  return size < sourceSize ? ERROR_HANDLE_EOF : ERROR_FILE_INVALID;
 }
 
 }  // namespace
@@ -212,9 +220,10 @@ CopyOutcome CopyIntoPlace(SyncConfig& config, const char* source, const char* ta
     error = code;
     return CopyOutcome::Failed;
   }
-  if (!CopiedWhole(made, sourceSize)) {
+  // The copy itself failed, though the system said it did not.
+  if (const DWORD torn = TornCopyError(made, sourceSize); torn != 0) {
     RemoveMade(ExtendedWidePath(made.c_str()));
-    error = 0;  // the copy itself failed, though the system said it did not
+    error = torn;
     return CopyOutcome::Failed;
   }
   if (!targetExists) {

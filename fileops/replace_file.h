@@ -40,7 +40,9 @@ enum class CopyOutcome {
 // a temporary of any other size is a torn copy and never put in place
 // (kSizeNotKnown: the picture cannot say, nothing is compared). On failure
 // the temporary is removed when it still can be; `error` holds the
-// system's code, or 0 when the copy itself failed (copies report no code).
+// system's code of the step that failed; a torn copy, for which the system
+// has none, gives ERROR_HANDLE_EOF when it came out shorter than
+// `sourceSize` and ERROR_FILE_INVALID when longer.
 // `keptAside` names the old file's aside name when it was renamed aside,
 // the copy could not take its name and it could not be moved back (a later
 // run moves it back).

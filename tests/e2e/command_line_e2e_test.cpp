@@ -21,6 +21,7 @@ const char kUsage[] =
     "(план в velkarin-plan.txt во временном каталоге)";
 const char kBadName[] = "Ошибка при задании имени ini-файла.\n Задайте существующий файл.";
 const char kMissingDefault[] = "Не существует ini-файл.\n Сгенерировать файл?";
+const char kReplace[] = "Файл \"velkarin.ini\" уже существует.\nЗаменить его?";
 
 void ExpectBox(const BoxReport& box, const char* text, const char* icon, const char* buttons,
                const std::string& context) {
@@ -53,16 +54,28 @@ TEST(CommandLine, GenerateWritesTheTemplateInTheWorkingDirectory) {
   ASSERT_EQ(expected.size(), 5624u);
   for (const char* arguments : {"/g", "/G", "a.ini /g", "/g /h", "/h /g"}) {
     TempDir dir("g");
-    // An earlier velkarin.ini is replaced; a named ini is neither read nor
-    // written, and nothing is synchronised.
+    // An earlier velkarin.ini is replaced once the user says Yes; a named
+    // ini is neither read nor written, and nothing is synchronised.
     WriteFileBytes(dir / "velkarin.ini", "[old]\r\nkeep=no\r\n" + std::string(8000, '#'));
     WriteIni(dir / "a.ini", "[Основные параметры]\nКаталогПриемник=" + (dir / "target") + "\n");
-    const VelkarinRun run = RunVelkarin(arguments, dir.Path(), {ProgramBox()});
+    const VelkarinRun run = RunVelkarin(arguments, dir.Path(), {ProgramBox("yes"), ProgramBox()});
     ExpectCleanExit(run, arguments);
-    ExpectBox(run.boxes[0], kGenerated, "none", "ok", arguments);
+    ExpectBox(run.boxes[0], kReplace, "warning", "yes,no", arguments);
+    ExpectBox(run.boxes[1], kGenerated, "none", "ok", arguments);
     EXPECT_EQ(ReadFileBytes(dir / "velkarin.ini").value_or(""), expected) << arguments;
     EXPECT_FALSE(Exists(dir / "target")) << arguments << ": no run after /g";
   }
+}
+
+TEST(CommandLine, GenerateOverAnExistingIniAnsweredNoKeepsIt) {
+  TempDir dir("keep");
+  const std::string production = WithCrLf("[Основные параметры]\nКаталогИсточник=\\\\srv\\kadu\n");
+  WriteFileBytes(dir / "velkarin.ini", production);
+  const VelkarinRun run = RunVelkarin("/g", dir.Path(), {ProgramBox("no")});
+  ExpectCleanExit(run, "answer No");  // and no confirmation box after it
+  ExpectBox(run.boxes[0], kReplace, "warning", "yes,no", "answer No");
+  EXPECT_EQ(run.boxes[0].defaultButton, "no") << "Enter must keep the file";
+  EXPECT_EQ(ReadFileBytes(dir / "velkarin.ini"), production);
 }
 
 TEST(CommandLine, NotAnOptionWithoutSeparatorsSoANamedFileIsMissing) {
@@ -127,13 +140,13 @@ TEST(CommandLine, FullAndRelativeIniNamesAreFound) {
   }
 }
 
-TEST(CommandLine, GenerateThatCannotWriteSaysSoThenConfirms) {
+TEST(CommandLine, GenerateThatCannotWriteSaysSoAndEnds) {
   TempDir dir("ro");
   // A directory in the way of the file: the write fails whoever runs it.
+  // It is no file to replace, so nothing asks about it either.
   CreateDirectoryA((dir / "velkarin.ini").c_str(), nullptr);
-  const VelkarinRun run = RunVelkarin("/g", dir.Path(), {ProgramBox(), ProgramBox()});
-  ExpectCleanExit(run, "/g blocked");
+  const VelkarinRun run = RunVelkarin("/g", dir.Path(), {ProgramBox()});
+  ExpectCleanExit(run, "/g blocked");  // no "сгенерирован" box after the failure
   ExpectBox(run.boxes[0], "Невозможно создать ini-файл", "error", "ok", "/g blocked");
-  ExpectBox(run.boxes[1], kGenerated, "none", "ok", "/g blocked, confirmation");
   EXPECT_TRUE(IsDirectory(dir / "velkarin.ini"));
 }

@@ -17,8 +17,9 @@ class DataSafety : public Sync {
  protected:
   std::string outside = dir / "outside";
 
-  std::string CopyError(const std::string& from, const std::string& to) {
-    return "Ошибка копирования файла \"" + from + "\" в \"" + to + "\"\r\n";
+  // A copy error line up to the system's code (UpToReasonCode).
+  std::string CopyError(const std::string& from, const std::string& to, unsigned code) {
+    return "Ошибка копирования файла \"" + from + "\" в \"" + to + "\" (" + std::to_string(code) + ": ";
   }
   // The files of `directory` (not below it), read through extended paths;
   // the logs left out.
@@ -113,8 +114,8 @@ TEST_F(DataSafety, AUsersDirectoryWhereTheSourceHasAFileIsLeftAsItIs) {
   const Tree before = ReadTree(target);
 
   Run("", "[Проверить пары]\npairdir=setup.ex\n", "", true);
-  EXPECT_EQ(ErrorLines(), (std::set<std::string>{CopyError(source + "\\.\\data", target + "\\.\\data"),
-                                                 CopyError(source + "\\setup.ex", target + "\\pairdir")}));
+  EXPECT_EQ(ErrorLines(), (std::set<std::string>{CopyError(source + "\\.\\data", target + "\\.\\data", 5),
+                                                 CopyError(source + "\\setup.ex", target + "\\pairdir", 5)}));
   EXPECT_EQ(TargetTree(), before) << "a directory renamed aside or replaced";
 }
 

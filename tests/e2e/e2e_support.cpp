@@ -52,6 +52,23 @@ std::string TemplateBytes() {
   return bytes.value_or(std::string());
 }
 
+std::string UpToReasonCode(const std::string& line) {
+  std::size_t end = line.size();
+  while (end > 0 && (line[end - 1] == '\r' || line[end - 1] == '\n')) --end;
+  if (end == 0 || line[end - 1] != ')') return line;
+  // The reason follows a closing quote; the message may hold anything.
+  for (std::size_t open = line.find("\" ("); open != std::string::npos; open = line.find("\" (", open + 1)) {
+    std::size_t at = open + 3;
+    const std::size_t digits = at;
+    while (at < end && line[at] >= '0' && line[at] <= '9') ++at;
+    if (at == digits || line.compare(at, 2, ": ") != 0) continue;
+    const std::size_t message = at + 2;
+    if (message >= end - 1 || line.find_first_of("\r\n", message) < end) return line;
+    return line.substr(0, message);
+  }
+  return line;
+}
+
 void WriteIni(const std::string& path, const std::string& text) {
   WriteFileBytes(path, WithCrLf(text));
 }

@@ -36,6 +36,13 @@ std::string QuietMainSection(const std::string& source, const std::string& targe
 // The committed default ini file, byte for byte.
 std::string TemplateBytes();
 
+// A log line (or a whole log whose last line is one) that ends with the
+// system's reason, " (<code>: <message>)" after a closing quote, and its
+// line end, cut right after the code: "... (5: ". The message is the
+// system's own, in its language, so tests compare up to the code. Text
+// without such an end is returned unchanged.
+std::string UpToReasonCode(const std::string& line);
+
 // Writes an ini file from Windows-1251 text with LF line ends,
 // stored with CR LF as an editor on Windows would.
 void WriteIni(const std::string& path, const std::string& text);

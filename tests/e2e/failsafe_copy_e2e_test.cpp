@@ -48,9 +48,11 @@ class FullTarget : public Sync {
         << "the test's tmpfs at " << unixTarget_ << " could not be unmounted";
   }
 
+  // A copy that did not fit, up to the system's code (UpToReasonCode):
+  // ERROR_DISK_FULL.
   std::string CopyError(const std::string& relative) {
     return "Ошибка копирования файла \"" + source + "\\.\\" + relative + "\" в \"" + target + "\\.\\" +
-           relative + "\"\r\n";
+           relative + "\" (112: ";
   }
 
  private:

@@ -18,9 +18,10 @@ namespace {
 
 class Faults : public Sync {
  protected:
-  std::string CopyError(const std::string& relative) {
+  // A copy error line up to the system's code (UpToReasonCode).
+  std::string CopyError(const std::string& relative, unsigned code) {
     return "Ошибка копирования файла \"" + source + "\\.\\" + relative + "\" в \"" + target + "\\.\\" +
-           relative + "\"\r\n";
+           relative + "\" (" + std::to_string(code) + ": ";
   }
 };
 
@@ -100,7 +101,7 @@ TEST_F(Faults, SourceFilesRemovedWhileTheRunCopies) {
   ASSERT_FALSE(failed.empty()) << "every removed file had been copied: the test raced ahead";
   EXPECT_TRUE(run.boxes[0].shown);
   std::set<std::string> expected;
-  for (const std::string& item : failed) expected.insert(CopyError(item));
+  for (const std::string& item : failed) expected.insert(CopyError(item, ERROR_FILE_NOT_FOUND));
   EXPECT_EQ(ErrorLines(), expected);
   for (const std::string& item : items) {
     if (item.back() == '\\' || failed.count(item)) continue;
@@ -118,8 +119,8 @@ TEST_F(Faults, HeldTargetFilesFailToCopyAndToDelete) {
     ASSERT_TRUE(updating.Holding() && deleting.Holding());
     Run("УдалятьНенужныеФайлы=да\n", "", "", true);
   }
-  EXPECT_EQ(Log("velkarin.err"), "Ошибка 32 удаления файла \"" + target + "\\.\\surplus.txt\"\r\n" +
-                                     CopyError("update.txt"));
+  EXPECT_EQ(UpToReasonCode(Log("velkarin.err")), "Ошибка 32 удаления файла \"" + target + "\\.\\surplus.txt\"\r\n" +
+                                                    CopyError("update.txt", ERROR_SHARING_VIOLATION));
   EXPECT_EQ(TargetTree(), (Tree{{"update.txt", "update.txt"}, {"surplus.txt", "surplus.txt"}}));
 }
 
@@ -194,7 +195,8 @@ TEST_F(Faults, FileWhereADirectoryMustBeCreated) {
   Run("", "", "", true);
   const std::string modules = target + "\\.\\Модули";
   EXPECT_EQ(ErrorLines(), (std::set<std::string>{"Ошибка 183 создания каталога \"" + modules + "\"\r\n",
-                                                 CopyError("Модули\\m.dll"), CopyError("Модули\\n.dll")}));
+                                                 CopyError("Модули\\m.dll", ERROR_PATH_NOT_FOUND),
+                                                 CopyError("Модули\\n.dll", ERROR_PATH_NOT_FOUND)}));
   EXPECT_EQ(ReadFileBytes(target + "\\Модули"), "Модули");
   EXPECT_EQ(ReadFileBytes(target + "\\a.txt"), "a.txt");
 

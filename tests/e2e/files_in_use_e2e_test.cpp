@@ -135,7 +135,7 @@ TEST_F(FilesInUse, ManyHeldFilesShareOneShortWaitThenFailAsBefore) {
   int filesWaitedFor = 0, retries = 0;
   for (const std::string& name : names) {
     errors.insert("Ошибка копирования файла \"" + source + "\\.\\" + name + "\" в \"" + target + "\\.\\" + name +
-                  "\"\r\n");
+                  "\" (32: ");
     for (const std::string& line : LinesStartingWith(RetryLinePrefix(name))) {
       ++filesWaitedFor;
       retries += std::stoi(line.substr(RetryLinePrefix(name).size()));

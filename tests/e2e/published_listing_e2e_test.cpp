@@ -150,7 +150,7 @@ TEST_F(Published, TheReleaseIsWhatWasPublished) {
   EXPECT_EQ(TargetTree(), (Tree{{"same.txt", "same.txt"}, {"changed.txt", "changed after publishing"}}));
   EXPECT_EQ(ErrorLines(), (std::set<std::string>{
                               "Ошибка копирования файла \"" + source + "\\.\\gone.txt\" в \"" + target +
-                                  "\\.\\gone.txt\"\r\n",
+                                  "\\.\\gone.txt\" (2: ",
                               "Ошибка: файл \"" + source +
                                   "\\.\\changed.txt\" изменен после публикации списка источника, опубликуйте "
                                   "список заново\r\n"}));

@@ -158,11 +158,28 @@ TEST_F(Sync, LockedTargetFileIsOneErrorAndTheRunGoesOn) {
     ASSERT_TRUE(holder.Holding());
     Run("УдалятьНенужныеФайлы=да\n", "", "", true);
   }
-  EXPECT_EQ(Log("velkarin.err"), "Ошибка копирования файла \"" + source + "\\.\\locked.txt\" в \"" +
-                                     target + "\\.\\locked.txt\"\r\n");
+  EXPECT_EQ(UpToReasonCode(Log("velkarin.err")), "Ошибка копирования файла \"" + source + "\\.\\locked.txt\" в \"" +
+                                                    target + "\\.\\locked.txt\" (32: ");
   EXPECT_EQ(ReadFileBytes(target + "\\free.txt"), "free.txt");
   EXPECT_EQ(ReadFileBytes(target + "\\locked.txt"), "locked.txt");
   EXPECT_FALSE(Exists(target + "\\gone.txt"));
+}
+
+TEST_F(Sync, CopyErrorNamesTheSystemsReason) {
+  // A source file another program holds open: the copy cannot read it, and
+  // the line says so with the system's code and message.
+  MakeTree(source, {"held.txt"});
+  {
+    FileHolder holder(source + "\\held.txt");
+    ASSERT_TRUE(holder.Holding());
+    Run("", "", "", true);
+  }
+  const std::string log = Log("velkarin.err");
+  EXPECT_EQ(UpToReasonCode(log), "Ошибка копирования файла \"" + source + "\\.\\held.txt\" в \"" + target +
+                                     "\\.\\held.txt\" (32: ")
+      << log;
+  EXPECT_NE(log.substr(log.size() < 4 ? 0 : log.size() - 4), ".)\r\n") << "the message's full stop is dropped";
+  EXPECT_FALSE(Exists(target + "\\held.txt"));
 }
 
 TEST_F(Sync, LinkedTargetDirectoryIsNeverEntered) {

@@ -96,11 +96,12 @@ class Sync : public ::testing::Test {
     return lines;
   }
 
-  // The error log's lines, CR LF included, in any order.
+  // The error log's lines, CR LF included, in any order; a line that ends
+  // with the system's reason only up to its code (UpToReasonCode).
   std::set<std::string> ErrorLines() {
     std::istringstream errors(Log("velkarin.err"));
     std::set<std::string> lines;
-    for (std::string line; std::getline(errors, line);) lines.insert(line + "\n");
+    for (std::string line; std::getline(errors, line);) lines.insert(UpToReasonCode(line + "\n"));
     return lines;
   }
 

@@ -78,9 +78,11 @@ class TornShare : public Sync {
 
   std::string Share() const { return share_->Path(); }
 
+  // A copy that came out shorter than the source, up to the system's code
+  // (UpToReasonCode): ERROR_HANDLE_EOF.
   std::string CopyError(const std::string& relative) {
     return "Ошибка копирования файла \"" + Share() + "\\.\\" + relative + "\" в \"" + target + "\\.\\" +
-           relative + "\"\r\n";
+           relative + "\" (38: ";
   }
 
   // `name` installed in the target with `bytes` and an old time, and a
@@ -136,7 +138,7 @@ TEST_F(TornShare, FilesThatReadShorterThanListedLeaveTheInstalledFilesAsTheyWere
 
   Run("", "[Проверить пары]\nkadu.ini=kadu.ini\n", Share(), true);
   const std::string pairError =
-      "Ошибка копирования файла \"" + Share() + "\\kadu.ini\" в \"" + target + "\\kadu.ini\"\r\n";
+      "Ошибка копирования файла \"" + Share() + "\\kadu.ini\" в \"" + target + "\\kadu.ini\" (38: ";
   EXPECT_EQ(ErrorLines(), (std::set<std::string>{CopyError("kadu.dll"), pairError}));
   EXPECT_TRUE(ReadFileBytes(target + "\\kadu.dll") == oldDll) << "kadu.dll was replaced by a torn copy";
   EXPECT_TRUE(ReadFileBytes(target + "\\kadu.ini") == oldIni) << "kadu.ini was replaced by a torn copy";

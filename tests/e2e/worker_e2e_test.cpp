@@ -184,17 +184,27 @@ TEST_F(Worker, CommandVariantsAndTheirLogLines) {
   const std::string full = LaunchLine(target + "\\kadu.exe", "");
   EXPECT_EQ(out.substr(out.size() - full.size()), full);
 
-  // A missing program: one error line with the platform's code.
-  Run("Выполнить=нет-такого.exe\n", {});
-  EXPECT_EQ(Log("velkarin.err"),
-            "Ошибка 2 выполнения команды \"нет-такого.exe\" рабочий каталог \"" + target + "\\\"\r\n");
-
   // No command at all: no call and no line.
   DeleteFileA((target + "\\started.txt").c_str());
   Run("Выполнить=\n");
   EXPECT_EQ(Log("velkarin.out").find("Выполнение команды"), std::string::npos);
   EXPECT_FALSE(Exists(target + "\\velkarin.err"));
   EXPECT_EQ(Started(), "<not started>");
+}
+
+TEST_F(Worker, CommandThatCannotBeStartedIsLoggedAndToldInABox) {
+  // The user is waiting for the client: the box names the command and the
+  // system's reason (its message is the system's own, compared up to the code).
+  const VelkarinRun run = Run("Выполнить=нет-такого.exe\n", {{kWorkerCaption, "ok"}});
+  ASSERT_TRUE(run.boxes[0].shown) << "no box for a command that could not be started";
+  const std::string start = "Не удалось выполнить команду\n\"нет-такого.exe\"\nОшибка 2: ";
+  EXPECT_EQ(run.boxes[0].text.substr(0, start.size()), start);
+  EXPECT_GT(run.boxes[0].text.size(), start.size()) << "the system's message";
+  EXPECT_EQ(run.boxes[0].icon, "warning");
+  EXPECT_EQ(run.boxes[0].buttons, "ok");
+  EXPECT_EQ(Log("velkarin.err"),
+            "Ошибка 2 выполнения команды \"нет-такого.exe\" рабочий каталог \"" + target + "\\\"\r\n");
+  EXPECT_TRUE(Synchronised());
 }
 
 TEST_F(Worker, CommandThatCannotBeStartedForWantOfTheShellIsAnError) {
@@ -209,12 +219,15 @@ TEST_F(Worker, CommandThatCannotBeStartedForWantOfTheShellIsAnError) {
             ERROR_SUCCESS);
   RegSetValueExA(key, "shell32", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
   RegCloseKey(key);
-  Run("");
+  const VelkarinRun run = Run("", {{kWorkerCaption, "ok"}});
   RegDeleteKeyA(HKEY_CURRENT_USER, kOverrides);
 
   ASSERT_TRUE(Synchronised());
+  // The system's code for a library that cannot be loaded: ERROR_MOD_NOT_FOUND.
   EXPECT_EQ(Log("velkarin.err"),
-            "Ошибка 32 выполнения команды \"kadu.exe\" рабочий каталог \"" + target + "\\\"\r\n");
+            "Ошибка 126 выполнения команды \"kadu.exe\" рабочий каталог \"" + target + "\\\"\r\n");
+  const std::string box = "Не удалось выполнить команду\n\"kadu.exe\"\nОшибка 126: ";
+  EXPECT_EQ(run.boxes[0].text.substr(0, box.size()), box);
   EXPECT_EQ(Log("velkarin.out").find("Выполнение команды"), std::string::npos);
   EXPECT_EQ(Started(), "<not started>");
 }

@@ -197,9 +197,13 @@ BoxReport BoxAnswerer::Finish() {
   report.text = lineEnd == std::string::npos ? std::string() : bytes->substr(lineEnd + 1);
   const std::size_t iconAt = head.find("icon=");
   const std::size_t buttonsAt = head.find(" buttons=");
-  if (iconAt == std::string::npos || buttonsAt == std::string::npos) return report;
+  const std::size_t defaultAt = head.find(" default=");
+  if (iconAt == std::string::npos || buttonsAt == std::string::npos || defaultAt == std::string::npos) {
+    return report;
+  }
   report.icon = head.substr(iconAt + 5, buttonsAt - iconAt - 5);
-  report.buttons = head.substr(buttonsAt + 9);
+  report.buttons = head.substr(buttonsAt + 9, defaultAt - buttonsAt - 9);
+  report.defaultButton = head.substr(defaultAt + 9);
   report.shown = true;
   return report;
 }

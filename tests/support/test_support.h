@@ -67,6 +67,7 @@ struct BoxReport {
   bool shown = false;   // a box with the caption appeared and was answered
   std::string icon;     // error, warning, information, question or none
   std::string buttons;  // visible buttons, e.g. "ok" or "yes,no"
+  std::string defaultButton;  // the one Enter presses, e.g. "no"; "none"
   std::string text;     // the box text, Windows-1251 bytes
 };
 

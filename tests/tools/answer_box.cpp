@@ -7,8 +7,9 @@
 //   answer_box.exe --escape <window-class> <timeout-ms>
 //     waits for a visible window of the class and types Escape into it
 //
-// The report's first line is "icon=<kind> buttons=<ids>"; everything after
-// that first line feed is the box text, byte for byte (Windows-1251).
+// The report's first line is "icon=<kind> buttons=<ids> default=<id>" (the
+// button Enter would press); everything after that first line feed is the
+// box text, byte for byte (Windows-1251).
 // Exit codes: 0 answered, 2 no such box within the time, 3 no such button,
 // 1 bad arguments or the report could not be written.
 #include <windows.h>
@@ -60,6 +61,18 @@ std::string Buttons(HWND dialog) {
     result += button.name;
   }
   return result;
+}
+
+// The button that Enter presses: the one with the default push button's
+// style. (Wine answers DM_GETDEFID with the dialog's default id, IDOK,
+// whatever the box's buttons.)
+std::string DefaultButton(HWND dialog) {
+  for (const ButtonName& button : kButtons) {
+    HWND control = VisibleChild(dialog, button.id);
+    if (control == nullptr) continue;
+    if ((GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON) return button.name;
+  }
+  return "none";
 }
 
 // The icon is told by its pixels: the box's icon control is captured from
@@ -201,7 +214,8 @@ int main(int argc, char** argv) {
   Sleep(50);  // let the box finish painting before its icon is captured
 
   const std::string report =
-      "icon=" + IconKind(dialog) + " buttons=" + Buttons(dialog) + "\n" + BoxText(dialog);
+      "icon=" + IconKind(dialog) + " buttons=" + Buttons(dialog) + " default=" + DefaultButton(dialog) + "\n" +
+      BoxText(dialog);
   std::FILE* file = std::fopen(argv[4], "wb");
   if (file == nullptr) return 1;
   std::fwrite(report.data(), 1, report.size(), file);
