@@ -200,7 +200,10 @@ TEST_F(Published, ListingsThatCannotBeTrustedAreRefusedWhole) {
        "в нем слишком длинный путь"},
       {"beyond the memory budget", {}, "слишком большой"},
   };
-  cases[4].bytes[40] ^= 0x55;
+  // A byte of a.txt's time (after the header, the file count, the name and
+  // its length, the attributes and the size): the listing still reads well,
+  // only its checksum tells.
+  cases[4].bytes[58] ^= 0x55;
   cases[6].bytes[4] = 2;
   cases[7].bytes[20] = 200;
   for (const Case& c : cases) {
