@@ -138,22 +138,33 @@ TEST_F(Published, ARunFromTheListingDoesWhatAFullScanDoes) {
 }
 
 TEST_F(Published, TheReleaseIsWhatWasPublished) {
-  MakeTree(source, {"same.txt", "gone.txt", "changed.txt"});
+  MakeTree(source, {"same.txt", "gone.txt", "changed.txt", "touched.txt", "resized.txt"});
   MakeTree(target, {});
   WriteMainIni();
   Publish();
   MakeTree(source, {"added.txt"});
   DeleteFileA((source + "\\gone.txt").c_str());
   WriteFileBytes(source + "\\changed.txt", "changed after publishing");
+  // Either alone is a change too: the time without the size (a file saved
+  // again), the size without the time (a tool that keeps the time).
+  SetWriteTime(source + "\\touched.txt", GetWriteTime(source + "\\touched.txt") + kSecond);
+  const unsigned long long resizedTime = GetWriteTime(source + "\\resized.txt");
+  WriteFileBytes(source + "\\resized.txt", "resized.txt, longer");
+  SetWriteTime(source + "\\resized.txt", resizedTime);
 
   Run("", "", "", true);
-  EXPECT_EQ(TargetTree(), (Tree{{"same.txt", "same.txt"}, {"changed.txt", "changed after publishing"}}));
-  EXPECT_EQ(ErrorLines(), (std::set<std::string>{
-                              "Ошибка копирования файла \"" + source + "\\.\\gone.txt\" в \"" + target +
-                                  "\\.\\gone.txt\"\r\n",
-                              "Ошибка: файл \"" + source +
-                                  "\\.\\changed.txt\" изменен после публикации списка источника, опубликуйте "
-                                  "список заново\r\n"}));
+  EXPECT_EQ(TargetTree(), (Tree{{"same.txt", "same.txt"},
+                                {"changed.txt", "changed after publishing"},
+                                {"touched.txt", "touched.txt"},
+                                {"resized.txt", "resized.txt, longer"}}));
+  const auto changedLine = [&](const std::string& name) {
+    return "Ошибка: файл \"" + source + "\\.\\" + name +
+           "\" изменен после публикации списка источника, опубликуйте список заново\r\n";
+  };
+  EXPECT_EQ(ErrorLines(), (std::set<std::string>{"Ошибка копирования файла \"" + source + "\\.\\gone.txt\" в \"" +
+                                                     target + "\\.\\gone.txt\"\r\n",
+                                                 changedLine("changed.txt"), changedLine("touched.txt"),
+                                                 changedLine("resized.txt")}));
 
   // Published again: the release now holds the new file and nothing else to say.
   Publish();
