@@ -173,6 +173,19 @@ TEST_F(Published, TheReleaseIsWhatWasPublished) {
   EXPECT_EQ(ReadFileBytes(target + "\\added.txt"), "added.txt");
 }
 
+TEST_F(Published, ListingFilesInTheTargetAreNeverRemoved) {
+  // A target may be a share that is published in turn: its listing and the
+  // listing's temporary are its publisher's, and stay when the source has
+  // none and surplus files go.
+  MakeTree(source, {"a.txt"});
+  MakeTree(target, {"velkarin.lst", "velkarin.lst.tmp", "surplus.txt"});
+  Run("УдалятьНенужныеФайлы=да\n");
+  EXPECT_FALSE(Exists(target + "\\velkarin.err")) << Log("velkarin.err");
+  EXPECT_EQ(TargetTree(), (Tree{{"a.txt", "a.txt"},
+                                {"velkarin.lst", "velkarin.lst"},
+                                {"velkarin.lst.tmp", "velkarin.lst.tmp"}}));
+}
+
 TEST_F(Published, ListingsThatCannotBeTrustedAreRefusedWhole) {
   MakeTree(source, {"a.txt", "sub\\", "sub\\b.txt"});
   MakeTree(dir / "outside", {});
