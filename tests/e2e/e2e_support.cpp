@@ -19,6 +19,7 @@ VelkarinRun RunVelkarin(const std::string& arguments, const std::string& working
     ADD_FAILURE() << "cannot start velkarin.exe, error " << GetLastError();
     return run;
   }
+  run.processId = process.dwProcessId;
   win32::ScopedKernelHandle processHandle(process.hProcess);
   win32::ScopedKernelHandle threadHandle(process.hThread);
 

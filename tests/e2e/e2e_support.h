@@ -18,6 +18,7 @@ struct ExpectedBox {
 struct VelkarinRun {
   bool exited = false;  // ended by itself within the time allowed
   unsigned long exitCode = 0;
+  unsigned long processId = 0;  // the programs it started name it as their parent
   std::vector<testing_support::BoxReport> boxes;  // one per expected box, in order
 };
 

@@ -96,24 +96,32 @@ TEST_F(Sync, RunKilledMidCopyLeavesNoHalfFileAndTheNextRunCleansUp) {
   WriteIni(dir / "velkarin.ini", "[Основные параметры]\nКаталогИсточник=" + source + "\nКаталогПриемник=" +
                                      target + "\nВыводитьСтатистикуСинхронизации=да\nВыполнить=\n"
                                               "ПроверятьЗапущеноЛиУже=\nВопросПриОшибке=нет\n");
+  // Killed as soon as anything of the large file shows in the target: the
+  // test wakes when a name in the target changes or the run ends.
+  const HANDLE changes = FindFirstChangeNotificationA(target.c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME);
+  ASSERT_NE(changes, INVALID_HANDLE_VALUE) << "the target cannot be watched, error " << GetLastError();
   PROCESS_INFORMATION process{};
-  ASSERT_TRUE(StartProcess("\"" + ExeDir() + "\\velkarin.exe\"", dir.Path(), process));
-  // Killed as soon as anything of the large file shows in the target.
-  bool seen = false;
-  for (long i = 0; i < 2000000 && !seen; ++i) {
+  const bool started = StartProcess("\"" + ExeDir() + "\\velkarin.exe\"", dir.Path(), process);
+  bool seen = false, timedOut = false;
+  while (started) {
     WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((target + "\\big.bin*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-      FindClose(find);
-      seen = true;
-    } else if (WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0) {
+    seen = win32::ScopedFind(FindFirstFileA((target + "\\big.bin*").c_str(), &data)).Valid();
+    if (seen) break;
+    const HANDLE events[] = {process.hProcess, changes};
+    const DWORD woke = WaitForMultipleObjects(2, events, FALSE, 120000);
+    if (woke != WAIT_OBJECT_0 + 1) {
+      timedOut = woke != WAIT_OBJECT_0;  // else the run has ended
       break;
     }
+    FindNextChangeNotification(changes);
   }
+  FindCloseChangeNotification(changes);
+  ASSERT_TRUE(started) << "cannot start velkarin.exe";
   TerminateProcess(process.hProcess, 9);
   WaitForSingleObject(process.hProcess, 10000);
   CloseHandle(process.hProcess);
   CloseHandle(process.hThread);
+  ASSERT_FALSE(timedOut) << "neither a change in the target nor the run's end came within two minutes";
   ASSERT_TRUE(seen) << "the run ended before its large copy could be interrupted";
 
   EXPECT_TRUE(AbsentOrWhole(target + "\\big.bin", big)) << "a half-written file under its final name";

@@ -3,6 +3,7 @@
 // held without sharing is tried again for a short while.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <thread>
 
@@ -93,21 +94,26 @@ TEST_F(FilesInUse, FileHeldWithoutSharingIsTriedAgainUntilReleased) {
   auto holder = std::make_unique<FileHolder>(target + "\\update.txt");
   ASSERT_TRUE(holder->Holding());
   // The holder lets go once the run has its new file ready beside the held
-  // one, that is, while the run is waiting to try again.
+  // one, that is, while the run is waiting to try again. Watched for as
+  // long as the run lasts, however long Wine takes to start it.
+  std::atomic<bool> runEnded{false};
+  std::atomic<bool> released{false};
   std::thread release([&] {
-    for (int i = 0; i < 1000; ++i) {
-      const Tree tree = ReadTree(target);
-      for (const auto& item : tree) {
-        if (item.first.rfind("update.txt.~velkarin", 0) == 0) {
-          holder.reset();
-          return;
-        }
+    const auto newFileReady = [&] {
+      for (const std::string& name : Temporaries(target)) {
+        if (name.rfind("update.txt.~velkarin", 0) == 0) return true;
       }
-      Sleep(5);
+      return false;
+    };
+    if (WaitUntil([&] { return runEnded || newFileReady(); }, 600000) && !runEnded) {
+      holder.reset();
+      released = true;
     }
   });
   Run();
+  runEnded = true;
   release.join();
+  ASSERT_TRUE(released) << "the run ended without its new file ever standing beside the held one";
   EXPECT_FALSE(Exists(target + "\\velkarin.err")) << Log("velkarin.err");
   EXPECT_EQ(ReadFileBytes(target + "\\update.txt"), "update.txt");
   const Lines waited = LinesStartingWith(RetryLinePrefix("update.txt"));

@@ -3,8 +3,12 @@
 // the notice, the strip) is covered or moved.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "tests/e2e/e2e_support.h"
 #include "tests/support/window_capture.h"
+#include "ui/progress_measure.h"
+#include "win32/handles.h"
 
 using namespace e2e;
 using namespace testing_support;
@@ -30,7 +34,165 @@ int Filled(const WindowPixels& shot) {
   return filled;
 }
 
+// The bar's area on the picture: the count at its top left (a 13-pixel
+// line), the frame of the bar at its bottom (8 pixels), 246 pixels inside.
+constexpr int kAreaLeft = 31, kAreaTop = 58, kAreaWidth = 250, kAreaHeight = 25;
+constexpr int kFrameTop = 17, kCountHeight = 13, kInside = 246;
+
+// What the area shows over `picture` with the text `count` and `filled`
+// pixels of the bar, drawn here as a person expects to see it (white
+// Tahoma 13 text, a white frame and fill), rows from the top; the count's
+// width goes to `countWidth`.
+std::vector<std::uint32_t> ExpectedArea(HBITMAP picture, const std::string& count, int filled, int& countWidth) {
+  std::vector<std::uint32_t> pixels(kAreaWidth * kAreaHeight);
+  HDC screen = GetDC(nullptr);
+  {
+    win32::ScopedMemoryDc under(CreateCompatibleDC(screen));
+    win32::ScopedMemoryDc dc(CreateCompatibleDC(screen));
+    win32::ScopedGdiObject area(CreateCompatibleBitmap(screen, kAreaWidth, kAreaHeight));
+    win32::ScopedGdiObject font(CreateFontA(13, 0, 0, 0, FW_NORMAL, 0, 0, 0, RUSSIAN_CHARSET, 0, 0, 0, 0, "Tahoma"));
+    HGDIOBJ oldPicture = SelectObject(under.Get(), picture);
+    HGDIOBJ oldArea = SelectObject(dc.Get(), area.Get());
+    BitBlt(dc.Get(), 0, 0, kAreaWidth, kAreaHeight, under.Get(), kAreaLeft, kAreaTop, SRCCOPY);
+    SetTextColor(dc.Get(), RGB(255, 255, 255));
+    SetBkMode(dc.Get(), TRANSPARENT);
+    HGDIOBJ oldFont = SelectObject(dc.Get(), font.Get());
+    TextOutA(dc.Get(), 0, 0, count.c_str(), static_cast<int>(count.size()));
+    SIZE size{};
+    GetTextExtentPoint32A(dc.Get(), count.c_str(), static_cast<int>(count.size()), &size);
+    countWidth = size.cx;
+    SelectObject(dc.Get(), oldFont);
+    HBRUSH white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    const RECT frame = {0, kFrameTop, kAreaWidth, kAreaHeight};
+    FrameRect(dc.Get(), &frame, white);
+    const RECT fill = {2, kFrameTop + 2, 2 + filled, kAreaHeight - 2};
+    if (filled > 0) FillRect(dc.Get(), &fill, white);
+    SelectObject(dc.Get(), oldArea);
+    SelectObject(under.Get(), oldPicture);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = kAreaWidth;
+    info.bmiHeader.biHeight = -kAreaHeight;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    GetDIBits(screen, static_cast<HBITMAP>(area.Get()), 0, kAreaHeight, pixels.data(), &info, DIB_RGB_COLORS);
+  }
+  ReleaseDC(nullptr, screen);
+  for (std::uint32_t& pixel : pixels) pixel &= 0xFFFFFF;
+  return pixels;
+}
+
+// The pixels of `shot`'s area that differ from `expected`, leaving out the
+// right of the count's line, where the time left may stand.
+int Differing(const WindowPixels& shot, const std::vector<std::uint32_t>& expected, int countWidth) {
+  int differing = 0;
+  for (int y = 0; y < kAreaHeight; ++y) {
+    for (int x = 0; x < kAreaWidth; ++x) {
+      if (y < kCountHeight && x >= countWidth + 12) continue;
+      differing += shot.At(kAreaLeft + x, kAreaTop + y) != expected[static_cast<std::size_t>(y * kAreaWidth + x)];
+    }
+  }
+  return differing;
+}
+
+// How many names match `pattern`, the run's temporaries left out unless
+// `withTemporaries`.
+int Matching(const std::string& pattern, bool withTemporaries = false) {
+  int found = 0;
+  WIN32_FIND_DATAA data;
+  win32::ScopedFind find(FindFirstFileA(pattern.c_str(), &data));
+  for (bool more = find.Valid(); more; more = FindNextFileA(find.Get(), &data)) {
+    found += withTemporaries || std::string(data.cFileName).find(".~velkarin") == std::string::npos;
+  }
+  return found;
+}
+
 }  // namespace
+
+TEST(ProgressWindow, CountAndBarWeightedByBytesAsTheAbortQuestionFindsThem) {
+  TempDir dir{"count"};
+  const std::string source = dir / "Источник", target = dir / "Приемник";
+  // One large file at the root, copied first, then 2,000 empty files: by
+  // bytes the bar stands far ahead of the share of files done.
+  const std::uint64_t kLarge = 48 << 20;
+  const int kDirectories = 20, kSmall = 100;
+  MakeTree(source, {});
+  WriteFileBytes(source + "\\large.bin", std::string(kLarge, 'L'));
+  for (int d = 0; d < kDirectories; ++d) {
+    const std::string directory = source + "\\d" + std::to_string(d);
+    CreateDirectoryA(directory.c_str(), nullptr);
+    for (int f = 0; f < kSmall; ++f) WriteFileBytes(directory + "\\f" + std::to_string(f), "");
+  }
+  const std::uint64_t total = 1 + kDirectories * kSmall;
+  WriteIni(dir / "velkarin.ini", QuietMainSection(source, target));
+  // No client in the source: the window shows the program's own picture.
+  win32::ScopedModule program(LoadLibraryExA((ExeDir() + "\\velkarin.exe").c_str(), nullptr,
+                                             LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+  ASSERT_TRUE(program);
+  win32::ScopedGdiObject picture(LoadBitmapA(program.Get(), MAKEINTRESOURCEA(102)));
+  ASSERT_TRUE(picture);
+
+  PROCESS_INFORMATION started{};
+  ASSERT_TRUE(StartProcess("\"" + ExeDir() + "\\velkarin.exe\"", dir.Path(), started));
+  win32::ScopedKernelHandle process(started.hProcess), thread(started.hThread);
+  const auto running = [&] { return WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT; };
+  // The files copied: the large one and empty ones.
+  const auto copiedFiles = [&](bool withTemporaries) {
+    int files = Matching(target + "\\large.bin");
+    for (int d = 0; d < kDirectories; ++d) {
+      files += Matching(target + "\\d" + std::to_string(d) + "\\f*", withTemporaries);
+    }
+    return files;
+  };
+  // Escape once an empty file has begun: the large one is done by then.
+  const auto smallBegun = [&] { return copiedFiles(true) > 1; };
+  ASSERT_TRUE(WaitUntil([&] { return smallBegun() || !running(); }, 120000)) << "no copy within two minutes";
+  HWND window = FindWindowA("velkarin.v2", nullptr);
+  ASSERT_TRUE(running() && window != nullptr) << "the run ended before an empty file was copied";
+  PostMessageA(window, WM_CHAR, VK_ESCAPE, 1);
+  HWND question = nullptr;
+  const auto asked = [&] { return (question = FindWindowA("#32770", "Синхронизация файлов и каталогов")) != nullptr; };
+  EXPECT_TRUE(WaitUntil(asked, 60000)) << "the abort question did not come";
+
+  // While the question waits, so does the run. Out of the way of the
+  // window, which then paints its area again: the count of files done, and
+  // the bar at their bytes' share, each file weighing kItemWeightBytes too.
+  std::string matched;
+  WindowPixels shot;
+  int copied = 0;
+  if (question != nullptr) {
+    SetWindowPos(question, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    WaitUntil(
+        [&] {
+          if (!CaptureWindow(window, shot) || shot.width < kAreaLeft + kAreaWidth) return false;
+          // The run waits before a file or a directory: the count is the
+          // files copied or one fewer.
+          copied = copiedFiles(false);
+          for (int done = std::max(copied - 1, 1); done <= copied; ++done) {
+            const double weight = static_cast<double>(kItemWeightBytes);
+            const double fraction = (static_cast<double>(kLarge) + done * weight) /
+                                    (static_cast<double>(kLarge) + static_cast<double>(total) * weight);
+            const std::string count = std::to_string(done) + " из " + std::to_string(total);
+            const int filled = static_cast<int>(std::floor(fraction * kInside));
+            int countWidth = 0;
+            const std::vector<std::uint32_t> expected =
+                ExpectedArea(static_cast<HBITMAP>(picture.Get()), count, filled, countWidth);
+            if (Differing(shot, expected, countWidth) == 0) matched = count;
+          }
+          return !matched.empty();
+        },
+        20000, 20);
+    PostMessageA(question, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
+  }
+  const bool exited = WaitForSingleObject(process.Get(), 60000) == WAIT_OBJECT_0;
+  if (!exited) TerminateProcess(process.Get(), 255);
+  ASSERT_TRUE(exited) << "velkarin.exe did not end by itself";
+  EXPECT_FALSE(matched.empty()) << "the area never showed \"N из " << total << "\" with the bar at the bytes' share; "
+                                << copied << " files copied, " << (shot.width > 0 ? Filled(shot) : 0)
+                                << " pixels of the bar white";
+  EXPECT_EQ(copiedFiles(false), static_cast<int>(total)) << "the run finished after the question";
+}
 
 TEST(ProgressWindow, BarMovesOnDuringTheCopyAndCoversNothingElse) {
   TempDir dir{"bar"};

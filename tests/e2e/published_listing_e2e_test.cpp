@@ -138,28 +138,52 @@ TEST_F(Published, ARunFromTheListingDoesWhatAFullScanDoes) {
 }
 
 TEST_F(Published, TheReleaseIsWhatWasPublished) {
-  MakeTree(source, {"same.txt", "gone.txt", "changed.txt"});
+  MakeTree(source, {"same.txt", "gone.txt", "changed.txt", "touched.txt", "resized.txt"});
   MakeTree(target, {});
   WriteMainIni();
   Publish();
   MakeTree(source, {"added.txt"});
   DeleteFileA((source + "\\gone.txt").c_str());
   WriteFileBytes(source + "\\changed.txt", "changed after publishing");
+  // Either alone is a change too: the time without the size (a file saved
+  // again), the size without the time (a tool that keeps the time).
+  SetWriteTime(source + "\\touched.txt", GetWriteTime(source + "\\touched.txt") + kSecond);
+  const unsigned long long resizedTime = GetWriteTime(source + "\\resized.txt");
+  WriteFileBytes(source + "\\resized.txt", "resized.txt, longer");
+  SetWriteTime(source + "\\resized.txt", resizedTime);
 
   Run("", "", "", true);
-  EXPECT_EQ(TargetTree(), (Tree{{"same.txt", "same.txt"}, {"changed.txt", "changed after publishing"}}));
-  EXPECT_EQ(ErrorLines(), (std::set<std::string>{
-                              "Ошибка копирования файла \"" + source + "\\.\\gone.txt\" в \"" + target +
-                                  "\\.\\gone.txt\" (2: ",
-                              "Ошибка: файл \"" + source +
-                                  "\\.\\changed.txt\" изменен после публикации списка источника, опубликуйте "
-                                  "список заново\r\n"}));
+  EXPECT_EQ(TargetTree(), (Tree{{"same.txt", "same.txt"},
+                                {"changed.txt", "changed after publishing"},
+                                {"touched.txt", "touched.txt"},
+                                {"resized.txt", "resized.txt, longer"}}));
+  const auto changedLine = [&](const std::string& name) {
+    return "Ошибка: файл \"" + source + "\\.\\" + name +
+           "\" изменен после публикации списка источника, опубликуйте список заново\r\n";
+  };
+  EXPECT_EQ(ErrorLines(), (std::set<std::string>{"Ошибка копирования файла \"" + source + "\\.\\gone.txt\" в \"" +
+                                                     target + "\\.\\gone.txt\" (2: ",
+                                                 changedLine("changed.txt"), changedLine("touched.txt"),
+                                                 changedLine("resized.txt")}));
 
   // Published again: the release now holds the new file and nothing else to say.
   Publish();
   Run();
   EXPECT_FALSE(Exists(target + "\\velkarin.err")) << Log("velkarin.err");
   EXPECT_EQ(ReadFileBytes(target + "\\added.txt"), "added.txt");
+}
+
+TEST_F(Published, ListingFilesInTheTargetAreNeverRemoved) {
+  // A target may be a share that is published in turn: its listing and the
+  // listing's temporary are its publisher's, and stay when the source has
+  // none and surplus files go.
+  MakeTree(source, {"a.txt"});
+  MakeTree(target, {"velkarin.lst", "velkarin.lst.tmp", "surplus.txt"});
+  Run("УдалятьНенужныеФайлы=да\n");
+  EXPECT_FALSE(Exists(target + "\\velkarin.err")) << Log("velkarin.err");
+  EXPECT_EQ(TargetTree(), (Tree{{"a.txt", "a.txt"},
+                                {"velkarin.lst", "velkarin.lst"},
+                                {"velkarin.lst.tmp", "velkarin.lst.tmp"}}));
 }
 
 TEST_F(Published, ListingsThatCannotBeTrustedAreRefusedWhole) {
@@ -200,7 +224,10 @@ TEST_F(Published, ListingsThatCannotBeTrustedAreRefusedWhole) {
        "в нем слишком длинный путь"},
       {"beyond the memory budget", {}, "слишком большой"},
   };
-  cases[4].bytes[40] ^= 0x55;
+  // A byte of a.txt's time (after the header, the file count, the name and
+  // its length, the attributes and the size): the listing still reads well,
+  // only its checksum tells.
+  cases[4].bytes[58] ^= 0x55;
   cases[6].bytes[4] = 2;
   cases[7].bytes[20] = 200;
   for (const Case& c : cases) {

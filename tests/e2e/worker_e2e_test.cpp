@@ -1,5 +1,8 @@
 // The worker's side of a run: the running check, the questions after a run,
 // the command, and aborting with Escape.
+#include <windows.h>
+#include <tlhelp32.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,6 +22,23 @@ namespace {
 using Tree = std::map<std::string, std::string>;
 const char kWorkerCaption[] = "Синхронизация";
 
+// Waits (at most a minute each) for every kadu.exe that process `parent`
+// started to end; false when one was still running. One that has already
+// ended is not found, and has its marker in place.
+bool ClientsEnded(DWORD parent) {
+  win32::ScopedFile processes(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!processes) return false;
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof(entry);
+  bool ended = true;
+  for (BOOL more = Process32First(processes.Get(), &entry); more; more = Process32Next(processes.Get(), &entry)) {
+    if (entry.th32ParentProcessID != parent || lstrcmpiA(entry.szExeFile, "kadu.exe") != 0) continue;
+    win32::ScopedKernelHandle client(OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID));
+    if (client && WaitForSingleObject(client.Get(), 60000) != WAIT_OBJECT_0) ended = false;
+  }
+  return ended;
+}
+
 class Worker : public ::testing::Test {
  protected:
   TempDir dir{"worker"};
@@ -37,17 +57,17 @@ class Worker : public ::testing::Test {
                                        "\nВыводитьСтатистикуСинхронизации=да\n" + keys);
     VelkarinRun run = RunVelkarin("", dir.Path(), boxes);
     EXPECT_TRUE(run.exited) << "velkarin.exe did not end by itself";
+    lastRun_ = run.processId;
     return run;
   }
   std::string Log(const char* name) { return ReadFileBytes(target + "\\" + name).value_or(""); }
-  // What the started client recorded (it renames its marker into place
-  // whole). The command is not waited for, so the marker may come a moment
-  // after the run: it is polled for, and "<not started>" means none came
-  // within 2 s.
+  // What the client that the last run started recorded (it renames its
+  // marker into place whole, then ends), or "<not started>". The run starts
+  // its command before it ends, without waiting for it: the client, found
+  // as a kadu.exe whose parent is the run, is waited for until it ends.
   std::string Started() {
-    const std::string marker = target + "\\started.txt";
-    for (int i = 0; i < 100 && !Exists(marker); ++i) Sleep(20);
-    return ReadFileBytes(marker).value_or("<not started>");
+    EXPECT_TRUE(ClientsEnded(lastRun_)) << "the client the run started did not end within a minute";
+    return ReadFileBytes(target + "\\started.txt").value_or("<not started>");
   }
   bool Synchronised() { return Exists(target + "\\Модули\\m.dll"); }
   // The target's kadu.exe, running until released. A client is released
@@ -59,7 +79,10 @@ class Worker : public ::testing::Test {
   std::string LaunchLine(const std::string& command, const std::string& directory) {
     return "Выполнение команды \"" + command + "\" рабочий каталог \"" + directory + "\"\r\n";
   }
+
+  DWORD lastRun_ = 0;  // the process of the last run, the client's parent
 };
+
 
 void ExpectWorkerBox(const BoxReport& box, const std::string& text, const char* buttons) {
   ASSERT_TRUE(box.shown) << text;
@@ -294,6 +317,7 @@ TEST_F(Worker, EscapeAnsweredYesStopsBetweenFilesAndStartsNothing) {
   CloseHandle(process.hProcess);
   ASSERT_TRUE(exited) << "velkarin.exe did not end by itself";
   ASSERT_TRUE(question.shown) << "the abort question";
+  lastRun_ = process.dwProcessId;
   EXPECT_EQ(Started(), "<not started>");
   // Whatever was copied is whole; the run did not finish.
   const Tree copied = ReadTree(target);

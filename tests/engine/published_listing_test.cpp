@@ -67,13 +67,24 @@ TEST(PublishedListing, DamagedTruncatedAndNewerListingsAreRefusedWhole) {
   const std::vector<std::uint8_t> good = SerializeListing(sample.get(), {1, 2});
   DirSnapshot root;
 
-  std::vector<std::uint8_t> bytes = good;
-  bytes[40] ^= 1;
-  EXPECT_EQ(Parse(bytes, root).problem, ListingProblem::Corrupt) << "checksum";
-  EXPECT_EQ(root->firstChild, nullptr);
-  EXPECT_TRUE(root->record.entries.empty());
+  // Bytes whose damage leaves a listing that reads well, so that only the
+  // checksum can tell: in the first file record ("b.txt", after the 36-byte
+  // header and the root's file count) a name character that still makes a
+  // valid name, a byte of the size and a byte of the time.
+  ASSERT_EQ(std::string(good.begin() + 41, good.begin() + 46), "b.txt") << "where the first file record lies";
+  struct Damage {
+    std::size_t at;
+    const char* what;
+  };
+  for (const Damage& damage : {Damage{41, "name 'b' read as 'c'"}, Damage{50, "size"}, Damage{59, "time"}}) {
+    std::vector<std::uint8_t> bytes = good;
+    bytes[damage.at] ^= 1;
+    EXPECT_EQ(Parse(bytes, root).problem, ListingProblem::Corrupt) << "checksum: " << damage.what;
+    EXPECT_EQ(root->firstChild, nullptr) << damage.what;
+    EXPECT_TRUE(root->record.entries.empty()) << damage.what;
+  }
 
-  bytes.assign(good.begin(), good.end() - 1);
+  std::vector<std::uint8_t> bytes(good.begin(), good.end() - 1);
   EXPECT_EQ(Parse(bytes, root).problem, ListingProblem::Truncated);
   bytes.assign(good.begin(), good.begin() + 20);
   EXPECT_EQ(Parse(bytes, root).problem, ListingProblem::Truncated);

@@ -423,6 +423,15 @@ FileHolder::~FileHolder() {
 
 namespace testing_support {
 
+bool WaitUntil(const std::function<bool()>& done, DWORD ceilingMs, DWORD pollMs) {
+  const ULONGLONG start = GetTickCount64();
+  while (!done()) {
+    if (GetTickCount64() - start >= ceilingMs) return false;
+    Sleep(pollMs);
+  }
+  return true;
+}
+
 bool RunUnixShell(const std::string& command, const std::function<bool()>& done) {
   // Wine splits the command line by Windows rules: one double-quoted
   // argument, so `command` holds no double quotes (nor names with blanks).

@@ -202,6 +202,12 @@ class FileHolder {
   bool holding_ = false;
 };
 
+// Asks `done` every `pollMs` until it holds (true) or `ceilingMs` has
+// passed (false): the wait for an effect that comes with no handle to wait
+// on, such as a file appearing or a window. The ceiling is for a machine
+// that has stopped, not a busy one; the caller fails loudly at it.
+bool WaitUntil(const std::function<bool()>& done, DWORD ceilingMs, DWORD pollMs = 5);
+
 // Runs `command` with /bin/sh from Linux and waits (bounded) until `done`
 // holds; Wine does not wait for a Unix child. The command line is split by
 // Windows rules, so `command` holds no double quotes nor names with blanks.
