@@ -7,6 +7,10 @@
 
 #include "config/check_pair.h"
 
+// Whether the line that starts at `line` is an entry of its list: not empty
+// and not a "#" comment.
+[[nodiscard]] inline bool IsSectionEntry(const char* line) { return line[0] != '\0' && line[0] != '#'; }
+
 // Calls `take` with every line of the first `length` bytes of `buffer` that
 // is not empty and does not begin with "#", whole and unchanged, in order.
 // Stops at `length` even inside a line. `take` returns false to stop early.
@@ -20,7 +24,7 @@ void ForEachSectionEntry(const char* buffer, std::size_t length, Take take) {
     }
     std::size_t end = at;
     while (end < length && buffer[end] != '\0') ++end;
-    if (buffer[at] != '#' && !take(std::string(buffer + at, end - at))) return;
+    if (IsSectionEntry(buffer + at) && !take(std::string(buffer + at, end - at))) return;
     at = end + 1;
   }
 }
