@@ -1,5 +1,5 @@
 #pragma once
-// Turning the text of one ini section, as the profile reader returns it
+// Turning the text of one ini section, as the ini reader gives it
 // (zero-terminated lines one after another), into list entries.
 #include <cstddef>
 #include <string>
