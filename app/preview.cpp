@@ -115,7 +115,11 @@ void PreviewSynchronisation(const char* iniPath) {
   {
     CapturedLogs logs;
     if (!config.ReadConfigurationOnly(iniPath)) {
-      Tell(std::string(kNoPlan) + "Ошибка в файле инициализации", MB_ICONERROR);
+      // The line a run would log (the key or section at fault, say) has no
+      // log to go to: the box carries it.
+      const std::string reason = logs.FirstError();
+      Tell(std::string(kNoPlan) + "Ошибка в файле инициализации" + (reason.empty() ? "" : "\n" + reason),
+           MB_ICONERROR);
       return;
     }
     config.ownFiles = OwnFilePaths(config.targetDir, iniPath);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/captured_logs.h"
+#include "config/ini_file.h"
 #include "config/source_directory.h"
 #include "config/sync_config.h"
 #include "engine/listing_file.h"
@@ -41,9 +42,21 @@ std::size_t CountFiles(const DirNode* node) {
 
 void PublishSourceListing(const char* iniPath) {
   char sourceDir[kPathSize];
-  if (!ReadSourceDirectory(iniPath, sourceDir)) {
-    Tell(std::string(kNotPublished) + "В файле \"" + iniPath + "\" не задан каталог источник.", MB_ICONERROR);
-    return;
+  unsigned long readError = 0;
+  switch (ReadSourceDirectory(iniPath, sourceDir, readError)) {
+    case SourceDirectoryRead::Read:
+      break;
+    case SourceDirectoryRead::NotSet:
+      Tell(std::string(kNotPublished) + "В файле \"" + iniPath + "\" не задан каталог источник.", MB_ICONERROR);
+      return;
+    case SourceDirectoryRead::NotWindows1251:
+      Tell(std::string(kNotPublished) + "В файле \"" + iniPath +
+               "\" значение ключа \"КаталогИсточник\" содержит символы, которых нет в кодировке Windows-1251.",
+           MB_ICONERROR);
+      return;
+    case SourceDirectoryRead::FileUnreadable:
+      Tell(kNotPublished + IniReadErrorText(iniPath, readError), MB_ICONERROR);
+      return;
   }
   if (GetFileAttributesA(sourceDir) == INVALID_FILE_ATTRIBUTES) {
     const DWORD error = GetLastError();

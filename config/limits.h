@@ -6,6 +6,6 @@
 // A path buffer: at most 1023 characters and the terminating zero.
 constexpr std::size_t kPathSize = 1024;
 
-// The one work buffer handed to the profile calls: big enough for the
-// largest section the platform returns.
+// The buffer the profile reader was handed for a value the configuration
+// examines before storing it: a longer value is cut to one byte less.
 constexpr std::size_t kWorkBufferSize = 32767;

@@ -1,11 +1,15 @@
 #pragma once
-// Turning the text of one ini section, as the profile reader returns it
+// Turning the text of one ini section, as the ini reader gives it
 // (zero-terminated lines one after another), into list entries.
 #include <cstddef>
 #include <string>
 #include <vector>
 
 #include "config/check_pair.h"
+
+// Whether the line that starts at `line` is an entry of its list: not empty
+// and not a "#" comment.
+[[nodiscard]] inline bool IsSectionEntry(const char* line) { return line[0] != '\0' && line[0] != '#'; }
 
 // Calls `take` with every line of the first `length` bytes of `buffer` that
 // is not empty and does not begin with "#", whole and unchanged, in order.
@@ -20,7 +24,7 @@ void ForEachSectionEntry(const char* buffer, std::size_t length, Take take) {
     }
     std::size_t end = at;
     while (end < length && buffer[end] != '\0') ++end;
-    if (buffer[at] != '#' && !take(std::string(buffer + at, end - at))) return;
+    if (IsSectionEntry(buffer + at) && !take(std::string(buffer + at, end - at))) return;
     at = end + 1;
   }
 }

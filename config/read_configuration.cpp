@@ -6,12 +6,14 @@
 #include <cstring>
 #include <ostream>
 #include <string>
-#include <vector>
+#include <utility>
 
 #include "win32/message_box.h"
 #include "config/directory_path.h"
 #include "config/final_path_forms.h"
 #include "config/full_path.h"
+#include "config/ini_file.h"
+#include "config/picture_setting.h"
 #include "config/rule_lists.h"
 #include "config/source_directory.h"
 #include "config/sync_config.h"
@@ -26,16 +28,28 @@ constexpr const char* kMainSection = "Основные параметры";
 constexpr const char* kDefaultTargetDir = "C:\\Каду++ Клиент";
 constexpr const char* kDefaultProgram = "kadu.exe";
 
-class IniFile {
+// A value with a character that Windows-1251 lacks could name no path or
+// program of this system: it is refused, never taken with "?" in its place.
+std::string NotWindows1251Text(const char* key) {
+  return std::string("Ошибка, значение ключа \"") + key +
+         "\" содержит символы, которых нет в кодировке Windows-1251. Синхронизация невозможна.";
+}
+
+// The main section's keys, once the logs are open: a value that cannot be
+// used is refused with one error line.
+class MainSection {
  public:
-  explicit IniFile(const char* path) : path_(path), work_(kWorkBufferSize, '\0') {}
+  explicit MainSection(const IniDocument& document) : document_(document) {}
 
   // The value of a key of the main section, or `fallback` when the key is
-  // absent. The profile reader trims blanks and one pair of quotes.
-  const char* Value(const char* key, const char* fallback) {
-    GetPrivateProfileStringA(kMainSection, key, fallback, work_.data(),
-                             static_cast<DWORD>(work_.size()), path_);
-    return work_.data();
+  // absent, read as the profile reader always read it (into its work buffer:
+  // blanks and one pair of quotes trimmed). False, with one error line,
+  // when it does not fit Windows-1251.
+  [[nodiscard]] bool Value(const char* key, const char* fallback, std::string& value) {
+    IniValue read = document_.Value(kMainSection, key, fallback, kWorkBufferSize);
+    value = std::move(read.text);
+    if (!read.fits) ErrorLog() << NotWindows1251Text(key) << std::endl;
+    return read.fits;
   }
 
   // Same, into one of the configuration's own 1024-byte fields. The value
@@ -44,24 +58,35 @@ class IniFile {
   // False, with one error line and `field` left empty, when it does not fit.
   [[nodiscard]] bool ValueInto(const char* key, const char* fallback, char (&field)[kPathSize]) {
     field[0] = '\0';
-    const char* value = Value(key, fallback);
-    const std::size_t length = std::strlen(value);
-    if (length > kPathSize - 1) {
+    std::string value;
+    if (!Value(key, fallback, value)) return false;
+    if (value.size() > kPathSize - 1) {
       ErrorLog() << "Ошибка, значение ключа \"" << key << "\" длиннее " << kPathSize - 1
                  << " символов. Синхронизация невозможна." << std::endl;
       return false;
     }
-    std::memcpy(field, value, length + 1);
+    std::memcpy(field, value.c_str(), value.size() + 1);
     return true;
   }
 
-  bool YesNo(const char* key, bool current) { return IsYes(Value(key, YesNoText(current))); }
+  // A switch that is on only when it reads "да".
+  [[nodiscard]] bool YesOnly(const char* key, bool& field) {
+    std::string value;
+    if (!Value(key, YesNoText(field), value)) return false;
+    field = IsYes(value.c_str());
+    return true;
+  }
 
-  std::vector<char>& WorkBuffer() { return work_; }
+  // A switch that is on unless it reads "нет".
+  [[nodiscard]] bool UnlessNo(const char* key, bool& field) {
+    std::string value;
+    if (!Value(key, YesNoText(field), value)) return false;
+    field = !IsNo(value.c_str());
+    return true;
+  }
 
  private:
-  const char* path_;
-  std::vector<char> work_;
+  const IniDocument& document_;
 };
 
 // An empty directory would mean synchronising "no path at all": a value that
@@ -105,11 +130,14 @@ void RefuseSource() {
 
 // КаталогИсточник (default: the current directory), not expanded, only
 // made full.
-bool StoreSourceDir(IniFile& ini, char (&field)[kPathSize]) {
+SourceDirectoryRead StoreSourceDir(const IniDocument& document, char (&field)[kPathSize]) {
+  field[0] = '\0';
   char currentDir[kPathSize] = "";
   const DWORD currentSize = GetCurrentDirectoryA(kPathSize, currentDir);
   if (currentSize == 0 || currentSize >= kPathSize) currentDir[0] = '\0';
-  return StoreFullDirectory(ini.Value("КаталогИсточник", currentDir), field);
+  const IniValue value = document.Value(kMainSection, "КаталогИсточник", currentDir, kWorkBufferSize);
+  if (!value.fits) return SourceDirectoryRead::NotWindows1251;
+  return StoreFullDirectory(value.text.c_str(), field) ? SourceDirectoryRead::Read : SourceDirectoryRead::NotSet;
 }
 
 // Whether reading the configuration prepares the target for a run.
@@ -119,9 +147,20 @@ enum class TargetUse { Run, LookOnly };
 // created and the logs opened there as soon as it is known, so that
 // everything after is logged; looking only leaves the disk as it is.
 bool ReadInto(SyncConfig& config, const char* iniPath, TargetUse use) {
-  IniFile ini(iniPath);
+  IniDocument document;
+  unsigned long readError = 0;
+  if (!LoadIniFile(iniPath, document, readError)) {
+    ShowProgramBox(IniReadErrorText(iniPath, readError).c_str(), MB_OK | MB_ICONERROR);
+    return false;
+  }
 
-  if (!StoreTargetDir(ini.Value("КаталогПриемник", kDefaultTargetDir), config.targetDir)) {
+  // Before the logs, which live in the target: a refusal is shown.
+  const IniValue target = document.Value(kMainSection, "КаталогПриемник", kDefaultTargetDir, kWorkBufferSize);
+  if (!target.fits) {
+    ShowProgramBox(NotWindows1251Text("КаталогПриемник").c_str(), MB_OK | MB_ICONWARNING);
+    return false;
+  }
+  if (!StoreTargetDir(target.text.c_str(), config.targetDir)) {
     RefuseTarget();
     return false;
   }
@@ -138,33 +177,51 @@ bool ReadInto(SyncConfig& config, const char* iniPath, TargetUse use) {
     OpenLogs(config.targetDir);
   }
 
-  if (!StoreSourceDir(ini, config.sourceDir)) {
-    RefuseSource();
-    return false;
+  switch (StoreSourceDir(document, config.sourceDir)) {
+    case SourceDirectoryRead::Read:
+      break;
+    case SourceDirectoryRead::NotWindows1251:
+      ErrorLog() << NotWindows1251Text("КаталогИсточник") << std::endl;
+      return false;
+    case SourceDirectoryRead::NotSet:
+    case SourceDirectoryRead::FileUnreadable:
+      RefuseSource();
+      return false;
   }
 
-  config.writeStatistics = ini.YesNo("ВыводитьСтатистикуСинхронизации", config.writeStatistics);
+  MainSection ini(document);
+  if (!ini.YesOnly("ВыводитьСтатистикуСинхронизации", config.writeStatistics)) return false;
   if (!config.writeStatistics) CloseStatsLogEarly();
 
-  config.clearReadOnly = ini.YesNo("СниматьReadOnly", config.clearReadOnly);
-  config.deleteUnneeded = ini.YesNo("УдалятьНенужныеФайлы", config.deleteUnneeded);
-  if (!ini.ValueInto("Выполнить", kDefaultProgram, config.runCommand) ||
-      !ini.ValueInto("КоманднаяСтрока", "", config.runArguments)) {
+  if (!ini.YesOnly("СниматьReadOnly", config.clearReadOnly) ||
+      !ini.YesOnly("УдалятьНенужныеФайлы", config.deleteUnneeded) ||
+      !ini.ValueInto("Выполнить", kDefaultProgram, config.runCommand) ||
+      !ini.ValueInto("КоманднаяСтрока", "", config.runArguments) ||
+      !ini.UnlessNo("ВопросПриОшибке", config.askOnError) ||
+      !ini.ValueInto("ПроверятьЗапущеноЛиУже", kDefaultProgram, config.runningCheckName) ||
+      !ini.UnlessNo("ИспользоватьСписокИсточника", config.usePublishedListing)) {
     return false;
   }
-  config.askOnError = !IsNo(ini.Value("ВопросПриОшибке", YesNoText(config.askOnError)));
-  if (!ini.ValueInto("ПроверятьЗапущеноЛиУже", kDefaultProgram, config.runningCheckName)) return false;
-  config.usePublishedListing =
-      !IsNo(ini.Value("ИспользоватьСписокИсточника", YesNoText(config.usePublishedListing)));
 
-  return ReadRuleLists(config, iniPath, ini.WorkBuffer());
+  if (!ReadRuleLists(config, iniPath, document)) return false;
+
+  // The progress window reads its picture on its own; a name it cannot
+  // use refuses the file like any other value.
+  if (!document.Value(kPictureSection, kPictureKey, kDefaultPicture, kPathSize).fits) {
+    ErrorLog() << NotWindows1251Text(kPictureKey) << std::endl;
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
 
-bool ReadSourceDirectory(const char* iniPath, char (&sourceDir)[kPathSize]) {
-  IniFile ini(iniPath);
-  return StoreSourceDir(ini, sourceDir);
+SourceDirectoryRead ReadSourceDirectory(const char* iniPath, char (&sourceDir)[kPathSize],
+                                        unsigned long& readError) {
+  sourceDir[0] = '\0';
+  IniDocument document;
+  if (!LoadIniFile(iniPath, document, readError)) return SourceDirectoryRead::FileUnreadable;
+  return StoreSourceDir(document, sourceDir);
 }
 
 bool SyncConfig::ReadConfiguration(const char* iniPath) { return ReadInto(*this, iniPath, TargetUse::Run); }

@@ -1,59 +1,60 @@
 #include "config/rule_lists.h"
 
-#include <windows.h>
-
 #include <ostream>
+#include <string>
+#include <utility>
 
+#include "config/ini_document.h"
 #include "config/list_sections.h"
 #include "config/sync_config.h"
 #include "log/logs.h"
 
 namespace {
 
-// Sections read whole, however long: the profile reader cuts a section at
-// the buffer's end without saying so, and a rule cut off could let the run
-// copy over or delete what an entry further down protects.
-constexpr std::size_t kLargestSection = 64u << 20;
-
-// The section's lines, zero-terminated one after another; the length
-// returned excludes the final extra zero (0: absent or without lines).
-std::size_t ReadSection(const char* section, const char* iniPath, std::vector<char>& buffer) {
-  for (;;) {
-    const std::size_t length =
-        GetPrivateProfileSectionA(section, buffer.data(), static_cast<DWORD>(buffer.size()), iniPath);
-    // A section that fills the buffer to its last two bytes was cut.
-    if (length + 2 < buffer.size() || buffer.size() >= kLargestSection) return length;
-    buffer.resize(buffer.size() * 2);
+// The section's lines; false, with one error line, when an entry (not a
+// comment) holds characters Windows-1251 lacks: it could name no file of
+// the system, and a rule left out could let the run copy over or delete
+// what it protects.
+bool ReadSection(const IniDocument& ini, const char* section, IniSectionLines& lines) {
+  lines = ini.Section(section);
+  for (const std::size_t start : lines.unfit) {
+    if (IsSectionEntry(lines.text.c_str() + start)) {
+      ErrorLog() << "Ошибка, строка секции [" << section
+                 << "] содержит символы, которых нет в кодировке Windows-1251. Синхронизация невозможна."
+                 << std::endl;
+      return false;
+    }
   }
+  return true;
 }
 
 }  // namespace
 
-bool ReadRuleLists(SyncConfig& config, const char* iniPath, std::vector<char>& work) {
-  const auto read = [&](const char* section) { return ReadSection(section, iniPath, work); };
-  std::size_t length = read("Игнорировать");
-  if (length == 0) {
+bool ReadRuleLists(SyncConfig& config, const char* iniPath, const IniDocument& ini) {
+  IniSectionLines lines;
+  if (!ReadSection(ini, "Игнорировать", lines)) return false;
+  if (lines.text.empty()) {
     // Without the section the program's own files are left alone.
     config.ignoreList = {"velkarin.err", "velkarin.out", "velkarin.exe"};
   } else {
-    AppendSectionEntries(work.data(), length, config.ignoreList);
+    AppendSectionEntries(lines.text.data(), lines.text.size(), config.ignoreList);
   }
 
-  length = read("Обновлять");
-  config.updateListInForce = AppendSectionEntries(work.data(), length, config.updateList) > 0;
+  if (!ReadSection(ini, "Обновлять", lines)) return false;
+  config.updateListInForce = AppendSectionEntries(lines.text.data(), lines.text.size(), config.updateList) > 0;
 
-  length = read("СтрогоСинхронизировать");
-  AppendSectionEntries(work.data(), length, config.strictList);
+  if (!ReadSection(ini, "СтрогоСинхронизировать", lines)) return false;
+  AppendSectionEntries(lines.text.data(), lines.text.size(), config.strictList);
 
-  length = read("Пропустить существующие");
-  AppendSectionEntries(work.data(), length, config.skipExistingList);
+  if (!ReadSection(ini, "Пропустить существующие", lines)) return false;
+  AppendSectionEntries(lines.text.data(), lines.text.size(), config.skipExistingList);
 
-  length = read("Вырезать");
-  AppendSectionEntries(work.data(), length, config.cutList);
+  if (!ReadSection(ini, "Вырезать", lines)) return false;
+  AppendSectionEntries(lines.text.data(), lines.text.size(), config.cutList);
 
-  length = read("Проверить пары");
+  if (!ReadSection(ini, "Проверить пары", lines)) return false;
   bool parsed = true;
-  ForEachSectionEntry(work.data(), length, [&](const std::string& line) {
+  ForEachSectionEntry(lines.text.data(), lines.text.size(), [&](const std::string& line) {
     CheckPair pair;
     if (!ParseCheckPair(line, pair)) {
       parsed = false;

@@ -9,6 +9,6 @@
 // True when the value reads "нет" in any case.
 [[nodiscard]] bool IsNo(const char* value);
 
-// The default passed to the profile reader for a switch that now holds
+// The default passed to the ini reader for a switch that now holds
 // `current`: the constructor's value stays when the key is absent.
 [[nodiscard]] const char* YesNoText(bool current) noexcept;

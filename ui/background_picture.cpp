@@ -1,9 +1,13 @@
 #include "ui/background_picture.h"
 
 #include <cstdlib>
+#include <string>
+#include <utility>
 
 #include "config/directory_path.h"
+#include "config/ini_file.h"
 #include "config/limits.h"
+#include "config/picture_setting.h"
 #include "win32/handles.h"
 
 namespace {
@@ -11,11 +15,14 @@ namespace {
 constexpr int kDefaultPictureId = 101;
 constexpr int kOwnPictureId = 102;
 
-std::string ProfileString(const char* section, const char* key, const char* fallback,
-                          const char* iniPath) {
-  char value[kPathSize];
-  GetPrivateProfileStringA(section, key, fallback, value, kPathSize, iniPath);
-  return value;
+// Read as the profile reader did, into a buffer of kPathSize. False when the
+// value holds characters Windows-1251 lacks: the run refuses such a file,
+// and until it does the window shows its own picture.
+bool ProfileString(const IniDocument& ini, const char* section, const char* key, const char* fallback,
+                   std::string& value) {
+  IniValue read = ini.Value(section, key, fallback, kPathSize);
+  value = std::move(read.text);
+  return read.fits;
 }
 
 }  // namespace
@@ -31,17 +38,25 @@ void SplitPictureSetting(const std::string& setting, std::string& module, int& i
 }
 
 HBITMAP LoadBackgroundPicture(HINSTANCE instance, const char* iniPath) {
+  // A file that cannot be read gives every default, as it did to the
+  // profile reader; the run then refuses it.
+  IniDocument ini;
+  unsigned long readError = 0;
+  if (!LoadIniFile(iniPath, ini, readError)) ini = IniDocument();
+  std::string setting;
   std::string module;
   int id = kDefaultPictureId;
-  SplitPictureSetting(ProfileString("Оформление", "ФоноваяКартинка", "kadu.exe#101", iniPath),
-                      module, id);
-  if (!IsDrivePath(module.c_str())) {
+  bool usable = ProfileString(ini, kPictureSection, kPictureKey, kDefaultPicture, setting);
+  SplitPictureSetting(setting, module, id);
+  if (usable && !IsDrivePath(module.c_str())) {
     char currentDir[kPathSize] = "";
     GetCurrentDirectoryA(kPathSize, currentDir);
-    std::string directory = ProfileString("Основные параметры", "КаталогИсточник", currentDir, iniPath);
+    std::string directory;
+    usable = ProfileString(ini, "Основные параметры", "КаталогИсточник", currentDir, directory);
     if (!directory.empty() && directory.back() != '\\') directory += '\\';
     module = directory + module;
   }
+  if (!usable) module.clear();
   HBITMAP picture = nullptr;
   if (!module.empty()) {
     // As data: loading the client's program the ordinary way would run the

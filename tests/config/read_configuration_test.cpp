@@ -1,5 +1,5 @@
 // ReadConfiguration on real ini files in temporary directories, through the
-// platform's own profile reader.
+// program's own ini reader.
 #include <gtest/gtest.h>
 
 #include <iostream>
@@ -13,6 +13,7 @@
 #include "fileops/create_directory_path.h"
 #include "log/logs.h"
 #include "tests/support/test_support.h"
+#include "win32/handles.h"
 
 using namespace testing_support;
 
@@ -363,4 +364,79 @@ TEST(ReadConfiguration, CheckPairsAndTheirParseError) {
   EXPECT_EQ(loaded.errorLog.value_or("<none>"),
             "Ошибка в \"" + iniPath +
                 "\" невозможно определить путь-приемник в секции [Проверить пары]\r\n");
+}
+
+TEST(ReadConfiguration, ValuesAndEntriesWindows1251LacksAreLoggedAndRefused) {
+  TempDir dir("fit");
+  const std::string main = "[Основные параметры]\nКаталогПриемник=" + (dir / "t") + "\nКаталогИсточник=" + dir.Path() +
+                           "\n; комментарий {?}\n";
+  const std::string keyLine = " содержит символы, которых нет в кодировке Windows-1251. Синхронизация невозможна.\r\n";
+  struct Case {
+    std::string ini, line;
+  };
+  const Case cases[] = {
+      {main + "Выполнить=Клиент{?}.exe\n", "Ошибка, значение ключа \"Выполнить\"" + keyLine},
+      {main + "ВопросПриОшибке=нет{?}\n", "Ошибка, значение ключа \"ВопросПриОшибке\"" + keyLine},
+      {"[Основные параметры]\nКаталогПриемник=" + (dir / "t") + "\nКаталогИсточник=" + dir.Path() + "{?}\n",
+       "Ошибка, значение ключа \"КаталогИсточник\"" + keyLine},
+      {main + "[Вырезать]\n# {?}\nold\\{?}.dll\n", "Ошибка, строка секции [Вырезать]" + keyLine},
+      {main + "[Проверить пары]\nkadu.exe=kadu{?}.exe\n", "Ошибка, строка секции [Проверить пары]" + keyLine},
+      {main + "[Оформление]\nФоноваяКартинка=Фон{?}.dll\n", "Ошибка, значение ключа \"ФоноваяКартинка\"" + keyLine},
+  };
+  for (const Case& c : cases) {
+    WriteFileBytes(dir / "utf8.ini", Utf8(WithCrLf(c.ini)));
+    const Loaded loaded = LoadFile(dir / "utf8.ini");
+    EXPECT_FALSE(loaded.result) << c.line;
+    EXPECT_EQ(loaded.errorLog.value_or("<none>"), c.line);
+  }
+
+  // The same file without the character reads, comments and all.
+  WriteFileBytes(dir / "utf8.ini", Utf8(WithCrLf(main + "Выполнить=Клиент.exe\n[Вырезать]\n# {?}\nold\\x.dll\n")));
+  const Loaded loaded = LoadFile(dir / "utf8.ini");
+  EXPECT_TRUE(loaded.result);
+  EXPECT_EQ(loaded.runCommand, "Клиент.exe");
+  EXPECT_EQ(loaded.cutList, Strings{"old\\x.dll"});
+  EXPECT_EQ(loaded.errorLog.value_or("<none>"), "");
+
+  // The target comes before the logs, which live in it: the refusal is shown.
+  BoxAnswerer box("velkarin", "ok");
+  WriteFileBytes(dir / "utf8.ini", Utf8(WithCrLf("[Основные параметры]\nКаталогПриемник=" + (dir / "t{?}") + "\n")));
+  const Loaded target = LoadFile(dir / "utf8.ini");
+  const BoxReport report = box.Finish();
+  EXPECT_FALSE(target.result);
+  EXPECT_EQ(target.targetDir, "");
+  ASSERT_TRUE(report.shown);
+  EXPECT_EQ(report.text,
+            "Ошибка, значение ключа \"КаталогПриемник\" содержит символы, которых нет в кодировке Windows-1251. "
+            "Синхронизация невозможна.");
+  EXPECT_EQ(report.icon, "warning");
+}
+
+TEST(ReadConfiguration, AFileThatCannotBeReadIsRefusedNotTakenForDefaults) {
+  TempDir dir("unread");
+  DefaultTargetGuard defaultTarget;
+  const std::string held = dir / "held.ini";
+  WriteFileBytes(held, "[Основные параметры]\r\n");
+  const std::string large = dir / "large.ini";
+  {
+    // Past the limit, and sparse: nothing is written to make it.
+    win32::ScopedFile file(
+        CreateFileA(large.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size;
+    size.QuadPart = (64 << 20) + 1;
+    ASSERT_TRUE(file.Valid() && SetFilePointerEx(file.Get(), size, nullptr, FILE_BEGIN) && SetEndOfFile(file.Get()));
+  }
+  FileHolder holder(held);
+  ASSERT_TRUE(holder.Holding());
+  const std::pair<std::string, std::string> cases[] = {{held, "32"}, {large, "223"}};
+  for (const auto& [path, code] : cases) {
+    BoxAnswerer box("velkarin", "ok");
+    const Loaded loaded = LoadFile(path);
+    const BoxReport report = box.Finish();
+    EXPECT_FALSE(loaded.result) << path;
+    ASSERT_TRUE(report.shown) << path;
+    EXPECT_EQ(report.text, "Ошибка " + code + " чтения файла \"" + path + "\".");
+    EXPECT_EQ(report.icon, "error");
+    EXPECT_FALSE(Exists(DefaultTargetGuard::kPath)) << "the defaults were used";
+  }
 }

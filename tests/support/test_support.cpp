@@ -75,6 +75,39 @@ std::wstring Widen(const std::string& text) {
   return wide;
 }
 
+namespace {
+
+std::wstring WideWithSnowmen(const std::string& text) {
+  std::wstring wide = Widen(text);
+  for (std::size_t at = wide.find(L"{?}"); at != std::wstring::npos; at = wide.find(L"{?}", at)) {
+    wide.replace(at, 3, 1, L'\u2603');
+  }
+  return wide;
+}
+
+}  // namespace
+
+std::string Utf8(const std::string& text) {
+  const std::wstring wide = WideWithSnowmen(text);
+  if (wide.empty()) return std::string();
+  const int wideLength = static_cast<int>(wide.size());
+  std::string utf8(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0,
+                                                                nullptr, nullptr)),
+                   '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, utf8.data(), static_cast<int>(utf8.size()), nullptr,
+                      nullptr);
+  return utf8;
+}
+
+std::string Utf16WithMark(const std::string& text) {
+  std::string bytes = "\xFF\xFE";
+  for (const wchar_t unit : WideWithSnowmen(text)) {
+    bytes.push_back(static_cast<char>(unit & 0xFF));
+    bytes.push_back(static_cast<char>((unit >> 8) & 0xFF));
+  }
+  return bytes;
+}
+
 bool MakeWideItem(const std::wstring& path, const std::string* content) {
   if (content == nullptr) return CreateDirectoryW(path.c_str(), nullptr) != FALSE;
   HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,

@@ -37,6 +37,11 @@ void DeleteTree(const std::string& path);
 
 // Windows-1251 text as a wide string.
 std::wstring Widen(const std::string& text);
+// Windows-1251 text as UTF-8 (what Notepad saves today) or UTF-16 little
+// endian with its byte-order mark. "{?}" in `text`, which Windows-1251 cannot
+// hold, becomes a snowman (U+2603).
+std::string Utf8(const std::string& text);
+std::string Utf16WithMark(const std::string& text);
 // Makes `path`, whose names may hold characters Windows-1251 cannot: a
 // directory when `content` is null, else a file holding it.
 bool MakeWideItem(const std::wstring& path, const std::string* content = nullptr);
