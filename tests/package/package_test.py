@@ -15,6 +15,7 @@ import zipfile
 
 repo, version = sys.argv[1], sys.argv[2]
 failures = []
+sizes = {}
 
 
 def check(condition, message):
@@ -31,6 +32,26 @@ def machine(exe):
     """The PE header's machine field: 0x8664 for x86-64, 0x14c for x86."""
     offset = int.from_bytes(exe[0x3C:0x40], "little")
     return int.from_bytes(exe[offset + 4:offset + 6], "little") if exe[offset:offset + 4] == b"PE\0\0" else None
+
+
+def sections(exe):
+    """The PE section names, in order. A name longer than eight bytes (the
+    debugging sections', ".eh_frame") is stored as "/<offset>" into the COFF
+    string table, which follows the symbol table."""
+    offset = int.from_bytes(exe[0x3C:0x40], "little")
+    count = int.from_bytes(exe[offset + 6:offset + 8], "little")
+    strings = (int.from_bytes(exe[offset + 12:offset + 16], "little") +
+               18 * int.from_bytes(exe[offset + 16:offset + 20], "little"))
+    optional = int.from_bytes(exe[offset + 20:offset + 22], "little")
+    table = offset + 24 + optional
+    names = []
+    for i in range(count):
+        name = exe[table + 40 * i:table + 40 * i + 8].rstrip(b"\0")
+        if name.startswith(b"/") and name[1:].isdigit() and strings:
+            start = strings + int(name[1:])
+            name = exe[start:exe.index(b"\0", start)]
+        names.append(name.decode("ascii", "replace"))
+    return names
 
 
 def windows_path(path):
@@ -52,8 +73,8 @@ try:
     unpacked = os.path.join(work, "package")
 
     # Each entry is the current build's file, not a stale or swapped one.
-    for entry, source, kind in [("x64/velkarin.exe", "build/win/bin/velkarin.exe", 0x8664),
-                                ("x86/velkarin.exe", "build/win32/bin/velkarin.exe", 0x14C),
+    for entry, source, kind in [("x64/velkarin.exe", "build/package/x64/velkarin.exe", 0x8664),
+                                ("x86/velkarin.exe", "build/package/x86/velkarin.exe", 0x14C),
                                 ("velkarin.ini", "resources/default-velkarin.ini", None),
                                 ("admin-guide.md", "docs/admin-guide.md", None)]:
         path = os.path.join(unpacked, entry)
@@ -63,6 +84,13 @@ try:
         check(data == read(os.path.join(repo, source)), f"{entry} differs from {source}")
         if kind is not None:
             check(machine(data) == kind, f"{entry} is not built for machine {kind:#x}")
+            # The workstations' copy carries no debugging information; the
+            # build keeps it beside the program, named by the debug link.
+            names = sections(data)
+            check(not any(n.startswith(".debug") or n.startswith("/") for n in names),
+                  f"{entry} carries debugging sections: {names}")
+            check(b"velkarin.exe.debug\0" in data, f"{entry} has no debug link to velkarin.exe.debug")
+            sizes[entry] = len(data)
 
     # A sample run beside the unpacked program: no command, no running
     # check, no question.
@@ -98,4 +126,5 @@ for failure in failures:
     print("FAIL:", failure)
 if failures:
     sys.exit(1)
-print(f"package {os.path.basename(package)}: entries, programs and a sample run as expected")
+print(f"package {os.path.basename(package)}: entries, programs and a sample run as expected; "
+      + ", ".join(f"{entry} {size:,} bytes" for entry, size in sorted(sizes.items())))
