@@ -1,6 +1,9 @@
 #!/usr/bin/env python3
 """Draws the program's bitmaps and icon. The results are committed, so a
-build needs no Python; run this again only to change the pictures.
+build needs no Python; run this again only to change the pictures. The
+program's own bitmaps are stored as 8-bit run-length-encoded BMPs: the
+program is read from the share at every start, and a 24-bit picture of a
+few dozen colours would be most of its resources.
 
   strip.bmp       bitmap 101: 1194 x 3, the moving strip of the splash
   background.bmp  bitmap 102: 420 x 200, the splash picture when the client
@@ -33,6 +36,74 @@ def bmp(width, height, pixel):
     header = struct.pack("<2sIHHI", b"BM", 14 + 40 + len(data), 0, 0, 54)
     info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(data), 2835, 2835, 0, 0)
     return header + info + data
+
+
+def rle8_row(indices):
+    """One row of 8-bit palette indices in BI_RLE8: runs of one colour as
+    (count, index), everything else in absolute runs of at least three,
+    then the end-of-line escape."""
+    out = bytearray()
+    i, n = 0, len(indices)
+    while i < n:
+        run = 1
+        while i + run < n and run < 255 and indices[i + run] == indices[i]:
+            run += 1
+        if run >= 2:
+            out += bytes((run, indices[i]))
+            i += run
+            continue
+        # Literal pixels up to the next run of two or more, at most 254 of
+        # them: Wine's decoder misreads an absolute run of 255 (the
+        # program_tests' picture check finds it).
+        start = i
+        while i < n and i - start < 254 and not (i + 1 < n and indices[i + 1] == indices[i]):
+            i += 1
+        literal = indices[start:i]
+        if len(literal) < 3:
+            for index in literal:
+                out += bytes((1, index))
+        else:
+            out += bytes((0, len(literal))) + bytes(literal) + (b"\0" if len(literal) % 2 else b"")
+    return bytes(out + b"\0\0")
+
+
+def decode_rle8(data, width, height):
+    """The rows (bottom-up) that BI_RLE8 data stands for: the check that
+    the compact picture is the drawn one, pixel for pixel."""
+    rows, row, i = [], [], 0
+    while i < len(data):
+        count, value = data[i], data[i + 1]
+        i += 2
+        if count:
+            row += [value] * count
+        elif value == 0:
+            rows.append(row)
+            row = []
+        elif value == 1:
+            break
+        else:
+            row += list(data[i:i + value])
+            i += value + (value % 2)
+    assert len(rows) == height and all(len(r) == width for r in rows), "RLE8 rows"
+    return rows
+
+
+def compact_bmp(width, height, pixel):
+    """The picture as an 8-bit RLE8 BMP (the system loads it as it loads a
+    24-bit one) when it has at most 256 colours, else as a 24-bit BMP."""
+    rows = [[pixel(x, y) for x in range(width)] for y in reversed(range(height))]
+    palette = sorted({colour for row in rows for colour in row})
+    if len(palette) > 256:
+        return bmp(width, height, pixel)
+    index = {colour: i for i, colour in enumerate(palette)}
+    indices = [[index[colour] for colour in row] for row in rows]
+    data = b"".join(rle8_row(row) for row in indices) + b"\0\1"
+    assert decode_rle8(data, width, height) == indices
+    colours = b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
+    offset = 14 + 40 + len(colours)
+    header = struct.pack("<2sIHHI", b"BM", offset + len(data), 0, 0, offset)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 8, 1, len(data), 2835, 2835, len(palette), 0)
+    return header + info + colours + data
 
 
 def mix(a, b, t):
@@ -91,9 +162,9 @@ def icon():
 
 def main():
     with open(os.path.join(HERE, "strip.bmp"), "wb") as f:
-        f.write(bmp(1194, 3, strip))
+        f.write(compact_bmp(1194, 3, strip))
     with open(os.path.join(HERE, "background.bmp"), "wb") as f:
-        f.write(bmp(420, 200, background))
+        f.write(compact_bmp(420, 200, background))
     with open(os.path.join(HERE, "velkarin.ico"), "wb") as f:
         f.write(icon())
     with open(os.path.join(HERE, "..", "tests", "tools", "client-splash.bmp"), "wb") as f:

@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/test_support.h"
@@ -155,6 +158,83 @@ TEST_P(BuiltProgram, VersionResourceAgreesWithTheBuildVersion) {
 
   // The splash window's version line follows the same version.
   EXPECT_EQ(std::string(kVersionText), "Версия " + major + "." + minor);
+}
+
+// The pixels (0xRRGGBB, bottom row first) a BMP file stands for, 24-bit or
+// 8-bit run-length encoded, read as the format describes them.
+std::vector<std::uint32_t> DrawnPixels(const std::string& bmp, int& width, int& height) {
+  const auto u32 = [&bmp](std::size_t at) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(bmp[at])) |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(bmp[at + 1])) << 8 |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(bmp[at + 2])) << 16 |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(bmp[at + 3])) << 24;
+  };
+  const auto byte = [&bmp](std::size_t at) { return static_cast<unsigned char>(bmp.at(at)); };
+  const std::size_t data = u32(10);
+  width = static_cast<int>(u32(18));
+  height = static_cast<int>(u32(22));
+  const unsigned bits = byte(28) | byte(29) << 8;
+  std::vector<std::uint32_t> pixels;
+  if (bits == 24) {
+    const std::size_t row = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
+        const std::size_t at = data + y * row + x * 3;
+        pixels.push_back(byte(at + 2) << 16 | byte(at + 1) << 8 | byte(at));
+      }
+    }
+    return pixels;
+  }
+  EXPECT_EQ(bits, 8u);
+  EXPECT_EQ(u32(30), 1u) << "BI_RLE8";
+  const std::size_t palette = 14 + u32(14);
+  const auto colour = [&](unsigned index) {
+    const std::size_t at = palette + 4 * index;
+    return static_cast<std::uint32_t>(byte(at + 2) << 16 | byte(at + 1) << 8 | byte(at));
+  };
+  for (std::size_t at = data; at + 1 < bmp.size();) {
+    const unsigned count = byte(at), value = byte(at + 1);
+    at += 2;
+    if (count != 0) {
+      pixels.insert(pixels.end(), count, colour(value));
+    } else if (value == 1) {
+      break;
+    } else if (value >= 3) {
+      for (unsigned i = 0; i < value; ++i) pixels.push_back(colour(byte(at + i)));
+      at += value + value % 2;
+    }
+  }
+  return pixels;
+}
+
+// The program's own pictures are stored compactly: what the system makes of
+// each must be what its file says, pixel for pixel.
+TEST_P(BuiltProgram, OwnPicturesLoadAsDrawn) {
+  win32::ScopedModule module(LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  ASSERT_TRUE(module.Valid());
+  for (const auto& [id, file] : {std::pair<int, const char*>{101, "strip.bmp"}, {102, "background.bmp"}}) {
+    SCOPED_TRACE(file);
+    const std::optional<std::string> bytes =
+        testing_support::ReadFileBytes(std::string(VELKARIN_RESOURCES_DIR) + "/" + file);
+    ASSERT_TRUE(bytes.has_value());
+    int width = 0, height = 0;
+    const std::vector<std::uint32_t> drawn = DrawnPixels(*bytes, width, height);
+    ASSERT_EQ(drawn.size(), static_cast<std::size_t>(width) * height);
+
+    win32::ScopedGdiObject picture(LoadBitmapA(module.Get(), MAKEINTRESOURCEA(id)));
+    ASSERT_NE(picture.Get(), nullptr);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<std::uint32_t> loaded(drawn.size());
+    HDC screen = GetDC(nullptr);
+    const int lines = GetDIBits(screen, static_cast<HBITMAP>(picture.Get()), 0, static_cast<UINT>(height),
+                                loaded.data(), &info, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    ASSERT_EQ(lines, height);
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < loaded.size(); ++i) differing += (loaded[i] & 0xFFFFFF) != drawn[i];
+    EXPECT_EQ(differing, 0u) << "pixels the system loads differently from the file";
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Builds, BuiltProgram, ::testing::Values("x64", "x86"));
