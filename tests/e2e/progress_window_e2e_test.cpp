@@ -44,7 +44,7 @@ constexpr int kFrameTop = 17, kCountHeight = 13, kInside = 246;
 // Tahoma 13 text, a white frame and fill), rows from the top; the count's
 // width goes to `countWidth`.
 std::vector<std::uint32_t> ExpectedArea(HBITMAP picture, const std::string& count, int filled, int& countWidth) {
-  std::vector<std::uint32_t> pixels(kAreaWidth * kAreaHeight);
+  std::vector<std::uint32_t> pixels;
   HDC screen = GetDC(nullptr);
   {
     win32::ScopedMemoryDc under(CreateCompatibleDC(screen));
@@ -69,17 +69,9 @@ std::vector<std::uint32_t> ExpectedArea(HBITMAP picture, const std::string& coun
     if (filled > 0) FillRect(dc.Get(), &fill, white);
     SelectObject(dc.Get(), oldArea);
     SelectObject(under.Get(), oldPicture);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = kAreaWidth;
-    info.bmiHeader.biHeight = -kAreaHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    GetDIBits(screen, static_cast<HBITMAP>(area.Get()), 0, kAreaHeight, pixels.data(), &info, DIB_RGB_COLORS);
+    pixels = BitmapPixels(static_cast<HBITMAP>(area.Get()), kAreaWidth, kAreaHeight);
   }
   ReleaseDC(nullptr, screen);
-  for (std::uint32_t& pixel : pixels) pixel &= 0xFFFFFF;
   return pixels;
 }
 

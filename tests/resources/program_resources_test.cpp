@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "tests/support/test_support.h"
+#include "tests/support/window_capture.h"
 #include "ui/version_text.h"
 #include "win32/handles.h"
 
@@ -160,8 +161,17 @@ TEST_P(BuiltProgram, VersionResourceAgreesWithTheBuildVersion) {
   EXPECT_EQ(std::string(kVersionText), "Версия " + major + "." + minor);
 }
 
-// The pixels (0xRRGGBB, bottom row first) a BMP file stands for, 24-bit or
-// 8-bit run-length encoded, read as the format describes them.
+std::vector<std::uint32_t> FromTheTop(const std::vector<std::uint32_t>& bottomUp, int width) {
+  std::vector<std::uint32_t> rows;
+  for (std::size_t end = bottomUp.size(); end >= static_cast<std::size_t>(width) && width > 0; end -= width) {
+    rows.insert(rows.end(), bottomUp.begin() + static_cast<std::ptrdiff_t>(end - width),
+                bottomUp.begin() + static_cast<std::ptrdiff_t>(end));
+  }
+  return rows;
+}
+
+// The pixels (0xRRGGBB, rows from the top) a bottom-up BMP file stands for,
+// 24-bit or 8-bit run-length encoded, read as the format describes them.
 std::vector<std::uint32_t> DrawnPixels(const std::string& bmp, int& width, int& height) {
   const auto u32 = [&bmp](std::size_t at) {
     return static_cast<std::uint32_t>(static_cast<unsigned char>(bmp[at])) |
@@ -183,7 +193,7 @@ std::vector<std::uint32_t> DrawnPixels(const std::string& bmp, int& width, int& 
         pixels.push_back(byte(at + 2) << 16 | byte(at + 1) << 8 | byte(at));
       }
     }
-    return pixels;
+    return FromTheTop(pixels, width);
   }
   EXPECT_EQ(bits, 8u);
   EXPECT_EQ(u32(30), 1u) << "BI_RLE8";
@@ -204,7 +214,7 @@ std::vector<std::uint32_t> DrawnPixels(const std::string& bmp, int& width, int& 
       at += value + value % 2;
     }
   }
-  return pixels;
+  return FromTheTop(pixels, width);
 }
 
 // The program's own pictures are stored compactly: what the system makes of
@@ -223,16 +233,11 @@ TEST_P(BuiltProgram, OwnPicturesLoadAsDrawn) {
 
     win32::ScopedGdiObject picture(LoadBitmapA(module.Get(), MAKEINTRESOURCEA(id)));
     ASSERT_NE(picture.Get(), nullptr);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    std::vector<std::uint32_t> loaded(drawn.size());
-    HDC screen = GetDC(nullptr);
-    const int lines = GetDIBits(screen, static_cast<HBITMAP>(picture.Get()), 0, static_cast<UINT>(height),
-                                loaded.data(), &info, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
-    ASSERT_EQ(lines, height);
+    const std::vector<std::uint32_t> loaded =
+        testing_support::BitmapPixels(static_cast<HBITMAP>(picture.Get()), width, height);
+    ASSERT_EQ(loaded.size(), drawn.size());
     std::size_t differing = 0;
-    for (std::size_t i = 0; i < loaded.size(); ++i) differing += (loaded[i] & 0xFFFFFF) != drawn[i];
+    for (std::size_t i = 0; i < loaded.size(); ++i) differing += loaded[i] != drawn[i];
     EXPECT_EQ(differing, 0u) << "pixels the system loads differently from the file";
   }
 }

@@ -39,6 +39,23 @@ bool CaptureWindow(HWND window, WindowPixels& shot) {
   return true;
 }
 
+std::vector<std::uint32_t> BitmapPixels(HBITMAP bitmap, int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // rows from the top
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  HDC screen = GetDC(nullptr);
+  const int lines = GetDIBits(screen, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, screen);
+  if (lines != height) return {};
+  for (std::uint32_t& pixel : pixels) pixel &= 0xFFFFFF;
+  return pixels;
+}
+
 bool WriteBmp(const std::string& path, const WindowPixels& shot) {
   const int rowSize = (shot.width * 3 + 3) & ~3;
   BITMAPFILEHEADER file{};

@@ -22,6 +22,10 @@ struct WindowPixels {
 // The window's rectangle copied from the screen; false when it cannot be.
 [[nodiscard]] bool CaptureWindow(HWND window, WindowPixels& shot);
 
+// A `width` x `height` bitmap's pixels as 0x00RRGGBB, rows from the top,
+// as the screen would show it; empty when they cannot be read.
+[[nodiscard]] std::vector<std::uint32_t> BitmapPixels(HBITMAP bitmap, int width, int height);
+
 // Writes `shot` as a 24-bit BMP file.
 [[nodiscard]] bool WriteBmp(const std::string& path, const WindowPixels& shot);
 
