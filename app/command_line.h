@@ -1,6 +1,6 @@
 #pragma once
 #include "config/directory_path.h"
-#include "config/limits.h"
+#include "model/limits.h"
 
 // What the command line asks for before anything else happens.
 enum class CommandLineOption { None, GenerateIni, ShowHelp, PublishListing, Preview };

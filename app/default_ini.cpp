@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "config/limits.h"
+#include "model/limits.h"
 #include "win32/message_box.h"
 
 namespace {

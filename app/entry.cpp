@@ -5,17 +5,17 @@
 
 #include "app/command_line.h"
 #include "app/default_ini.h"
-#include "app/error_report.h"
-#include "app/preview.h"
-#include "app/publish.h"
 #include "config/own_file_paths.h"
 #include "config/sync_config.h"
-#include "win32/run_control.h"
-#include "app/worker.h"
+#include "run/error_report.h"
+#include "run/preview.h"
+#include "run/publish.h"
+#include "run/worker.h"
 #include "ui/progress_window.h"
-#include "fileops/create_directory_path.h"
+#include "win32/create_directory_path.h"
 #include "win32/handles.h"
 #include "win32/message_box.h"
+#include "win32/run_control.h"
 
 namespace {
 

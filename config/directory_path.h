@@ -1,5 +1,5 @@
 #pragma once
-#include "config/limits.h"
+#include "model/limits.h"
 
 // Stores a directory path with exactly one trailing backslash. A source too
 // long for the field (more than 1023 characters, or 1023 without a final

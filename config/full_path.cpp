@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "config/limits.h"
+#include "model/limits.h"
 
 // Directories and the checked executable are used in the "\\?\" form by the
 // long-path copy, which the system passes on without normalising, and they

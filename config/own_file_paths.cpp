@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "config/full_path.h"
-#include "config/limits.h"
+#include "model/limits.h"
 
 namespace {
 

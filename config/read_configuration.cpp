@@ -8,7 +8,6 @@
 #include <string>
 #include <utility>
 
-#include "win32/message_box.h"
 #include "config/directory_path.h"
 #include "config/final_path_forms.h"
 #include "config/full_path.h"
@@ -18,8 +17,9 @@
 #include "config/source_directory.h"
 #include "config/sync_config.h"
 #include "config/yes_no.h"
-#include "fileops/create_directory_path.h"
 #include "log/logs.h"
+#include "win32/create_directory_path.h"
+#include "win32/message_box.h"
 #include "win32/run_lock.h"
 
 namespace {

@@ -1,5 +1,5 @@
 #pragma once
-#include "config/limits.h"
+#include "model/limits.h"
 
 enum class SourceDirectoryRead {
   Read,

@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "win32/run_control.h"
 #include "log/logs.h"
+#include "win32/run_control.h"
 #include "win32/run_lock.h"
 
 namespace {

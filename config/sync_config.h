@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "config/check_pair.h"
-#include "config/limits.h"
-#include "engine/snapshot.h"
+#include "model/limits.h"
+#include "model/snapshot.h"
 
-// A file an earlier run left in the target (see fileops/temporary_name.h):
+// A file an earlier run left in the target (see model/temporary_name.h):
 // found by the target scan, dealt with by the run before it acts on
 // anything else, never by a scan or a preview.
 struct LeftoverFile {

@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "config/sync_config.h"
-#include "engine/scan.h"
-#include "engine/skip_existing.h"
 #include "fileops/long_path_copy.h"
 #include "fileops/own_files.h"
 #include "fileops/replace_file.h"
 #include "log/logs.h"
+#include "plan/skip_existing.h"
+#include "scan/scan.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 // program's own files stay without a word.
 #include <string>
 
-#include "engine/directory_listing.h"
+#include "scan/directory_listing.h"
 
 class SyncConfig;
 

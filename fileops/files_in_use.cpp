@@ -4,8 +4,8 @@
 
 #include "config/sync_config.h"
 #include "fileops/long_path_copy.h"
-#include "fileops/temporary_name.h"
 #include "log/logs.h"
+#include "model/temporary_name.h"
 #include "win32/handles.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include "fileops/files_in_use.h"
 #include "fileops/long_path_copy.h"
 #include "fileops/replace_file.h"
-#include "fileops/temporary_name.h"
 #include "log/logs.h"
+#include "model/temporary_name.h"
 #include "win32/handles.h"
 
 namespace {

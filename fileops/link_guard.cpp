@@ -5,10 +5,10 @@
 #include <ostream>
 
 #include "config/sync_config.h"
-#include "engine/name_fold.h"
-#include "fileops/extended_path.h"
 #include "fileops/long_path_copy.h"
 #include "log/logs.h"
+#include "model/name_fold.h"
+#include "win32/extended_path.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 
 #include <string>
 
-#include "win32/run_control.h"
 #include "config/sync_config.h"
-#include "fileops/extended_path.h"
-#include "win32/wide_text.h"
 #include "ui/progress_text.h"
+#include "win32/extended_path.h"
+#include "win32/run_control.h"
+#include "win32/wide_text.h"
 
 // A relative path (allowed for both directories in the ini file) is
 // resolved against the current directory first: given the UNC prefix as it

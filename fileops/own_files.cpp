@@ -1,7 +1,7 @@
 #include "fileops/own_files.h"
 
 #include "config/upper_case_1251.h"
-#include "fileops/extended_path.h"
+#include "win32/extended_path.h"
 
 namespace {
 

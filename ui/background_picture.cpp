@@ -6,8 +6,8 @@
 
 #include "config/directory_path.h"
 #include "config/ini_file.h"
-#include "config/limits.h"
 #include "config/picture_setting.h"
+#include "model/limits.h"
 #include "win32/handles.h"
 
 namespace {

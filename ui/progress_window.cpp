@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "win32/run_control.h"
 #include "ui/background_picture.h"
 #include "ui/progress_bar.h"
 #include "ui/progress_text.h"
 #include "ui/version_text.h"
+#include "win32/run_control.h"
 
 namespace {
 

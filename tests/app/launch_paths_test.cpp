@@ -1,4 +1,4 @@
-#include "app/launch_paths.h"
+#include "run/launch_paths.h"
 
 #include <gtest/gtest.h>
 

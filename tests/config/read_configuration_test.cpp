@@ -8,11 +8,11 @@
 #include <utility>
 #include <vector>
 
-#include "app/error_report.h"
 #include "config/sync_config.h"
-#include "fileops/create_directory_path.h"
 #include "log/logs.h"
+#include "run/error_report.h"
 #include "tests/support/test_support.h"
+#include "win32/create_directory_path.h"
 #include "win32/handles.h"
 
 using namespace testing_support;

@@ -8,9 +8,9 @@
 #include <new>
 #include <string>
 
-#include "app/captured_logs.h"
-#include "app/worker.h"
 #include "config/sync_config.h"
+#include "run/captured_logs.h"
+#include "run/worker.h"
 #include "tests/e2e/e2e_support.h"
 #include "tests/support/test_support.h"
 

@@ -7,10 +7,10 @@
 #include <random>
 #include <thread>
 
-#include "engine/published_listing.h"
-#include "fileops/temporary_name.h"
-#include "win32/handles.h"
+#include "model/temporary_name.h"
+#include "scan/published_listing.h"
 #include "tests/e2e/sync_fixture.h"
+#include "win32/handles.h"
 
 using namespace e2e;
 using namespace testing_support;

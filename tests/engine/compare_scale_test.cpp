@@ -16,8 +16,8 @@
 #include <new>
 #include <string>
 
-#include "engine/file_time.h"
-#include "engine/registry.h"
+#include "model/file_time.h"
+#include "plan/registry.h"
 
 namespace {
 

@@ -6,13 +6,13 @@
 #include <algorithm>
 #include <string>
 
-#include "win32/run_control.h"
 #include "config/sync_config.h"
-#include "engine/directory_listing.h"
-#include "engine/driver.h"
 #include "fileops/delete_tree.h"
 #include "log/logs.h"
+#include "run/driver.h"
+#include "scan/directory_listing.h"
 #include "tests/support/test_support.h"
+#include "win32/run_control.h"
 
 using namespace testing_support;
 

@@ -1,6 +1,6 @@
 // The snapshots' name fold against the system's own ordinal comparison
 // that ignores case, the one the file system's lookups follow.
-#include "engine/name_fold.h"
+#include "model/name_fold.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
-#include "engine/published_listing.h"
+#include "scan/published_listing.h"
 
-#include "fileops/temporary_name.h"
+#include "model/temporary_name.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
-#include "engine/registry.h"
+#include "plan/registry.h"
+#include "scan/left_out.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/file_time.h"
+#include "model/file_time.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Scanning real trees in temporary directories.
-#include "engine/scan.h"
+#include "scan/scan.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "engine/skip_existing.h"
+#include "plan/skip_existing.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 
-#include "engine/registry.h"
+#include "plan/registry.h"
 
 namespace {
 

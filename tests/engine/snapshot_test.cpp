@@ -1,5 +1,5 @@
-#include "engine/snapshot.h"
-#include "engine/name_fold.h"
+#include "model/name_fold.h"
+#include "model/snapshot.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "fileops/create_directory_path.h"
+#include "win32/create_directory_path.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "fileops/extended_path.h"
+#include "win32/extended_path.h"
 
 #include <gtest/gtest.h>
 

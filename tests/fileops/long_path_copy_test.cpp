@@ -6,9 +6,9 @@
 #include <string>
 #include <thread>
 
-#include "win32/run_control.h"
 #include "config/sync_config.h"
 #include "tests/support/test_support.h"
+#include "win32/run_control.h"
 
 using namespace testing_support;
 

@@ -1,4 +1,4 @@
-#include "fileops/temporary_name.h"
+#include "model/temporary_name.h"
 
 #include <gtest/gtest.h>
 

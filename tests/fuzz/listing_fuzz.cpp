@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "config/limits.h"
-#include "engine/name_fold.h"
-#include "engine/published_listing.h"
-#include "engine/snapshot.h"
-#include "fileops/temporary_name.h"
+#include "model/limits.h"
+#include "model/name_fold.h"
+#include "model/snapshot.h"
+#include "model/temporary_name.h"
+#include "scan/published_listing.h"
 
 namespace {
 

@@ -11,12 +11,12 @@
 
 #include "config/directory_path.h"
 #include "config/full_path_entries.h"
-#include "config/limits.h"
 #include "config/list_matching.h"
 #include "config/path_nesting.h"
 #include "config/stays_inside_root.h"
 #include "config/upper_case_1251.h"
 #include "fileops/own_files.h"
+#include "model/limits.h"
 
 namespace {
 

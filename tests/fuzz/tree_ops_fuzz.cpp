@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "config/limits.h"
-#include "engine/file_time.h"
-#include "engine/name_fold.h"
-#include "engine/registry.h"
-#include "engine/snapshot.h"
+#include "model/file_time.h"
+#include "model/limits.h"
+#include "model/name_fold.h"
+#include "model/snapshot.h"
+#include "plan/registry.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <cstdio>
 
-#include "engine/work_totals.h"
+#include "plan/work_totals.h"
 #include "ui/progress_layout.h"
 
 namespace {

@@ -1,0 +1,266 @@
+#include "run/driver.h"
+
+#include <windows.h>
+
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "config/full_path_entries.h"
+#include "config/stays_inside_root.h"
+#include "config/sync_config.h"
+#include "fileops/copy_phase.h"
+#include "fileops/delete_tree.h"
+#include "fileops/leftovers.h"
+#include "fileops/link_guard.h"
+#include "log/logs.h"
+#include "plan/folder_guards.h"
+#include "plan/registry.h"
+#include "plan/skip_existing.h"
+#include "plan/work_totals.h"
+#include "scan/left_out.h"
+#include "scan/listing_file.h"
+#include "scan/scan.h"
+#include "ui/progress_text.h"
+
+namespace {
+
+void Phase(const char* line) { StatsLog() << line << std::endl; }
+
+// The source must be there before anything is read or removed.
+bool SourceReachable(SyncConfig& config) {
+  if (GetFileAttributesA(config.sourceDir) != INVALID_FILE_ATTRIBUTES) return true;
+  const DWORD error = GetLastError();
+  ++config.errorCount;
+  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+    ErrorLog() << "Ошибка: каталог источник \"" << config.sourceDir
+               << "\" не существует, синхронизация невозможна" << std::endl;
+  } else if (error == ERROR_BAD_NETPATH) {
+    ErrorLog() << "Ошибка: сетевой путь \"" << config.sourceDir << "\" не найден" << std::endl;
+  } else {
+    ErrorLog() << "Ошибка: " << error << " доступа к каталогу источнику \"" << config.sourceDir
+               << "\", синхронизация невозможна" << std::endl;
+  }
+  return false;
+}
+
+bool IsEmpty(const DirNode* root) { return root->firstChild == nullptr && root->record.entries.empty(); }
+
+// A source that shows nothing at all while the target holds what a run
+// could delete: a share mounted but empty, a deployment half done, rights
+// just taken away. Taken as a source that cannot be read, so that the
+// installed client is not deleted file by file.
+bool SourceEmptyWhileTargetIsNot(SyncConfig& config) {
+  const bool couldDelete = config.deleteUnneeded || !config.strictList.empty();
+  if (!couldDelete || !IsEmpty(config.sourceSnapshot.get()) || IsEmpty(config.targetSnapshot.get())) {
+    return false;
+  }
+  ++config.errorCount;
+  ErrorLog() << "Ошибка: каталог источник \"" << config.sourceDir
+             << "\" пуст, синхронизация невозможна" << std::endl;
+  return true;
+}
+
+void RemoveFromBoth(SyncConfig& config, const std::string& path) {
+  RemovePath(config.sourceSnapshot.get(), path.c_str());
+  RemovePath(config.targetSnapshot.get(), path.c_str());
+}
+
+// A relative name from a list section that, joined to the target, would
+// name the target itself or something beside it: logged, counted, and
+// nothing is done for it.
+bool RefusedAsOutsideTarget(SyncConfig& config, const std::string& name, const char* section) {
+  if (StaysInsideRoot(name)) return false;
+  ++config.errorCount;
+  ErrorLog() << "Ошибка: путь \"" << name << "\" в секции [" << section
+             << "] ведет за пределы каталога приемника" << std::endl;
+  return true;
+}
+
+void CutEntries(SyncConfig& config, const RootForms& roots, const CutEntryAction& cut) {
+  CutGuard guard(config, roots);
+  for (const std::string& entry : config.cutList) {
+    if (config.StopRequested()) return;
+    const bool full = IsFullPathEntry(entry);
+    // "..", "." or "\" would have the whole target, or what lies beside
+    // it, deleted.
+    if (!full && RefusedAsOutsideTarget(config, entry, "Вырезать")) continue;
+    // A full path outside both roots is deleted where it points: never a
+    // whole drive, a folder the run depends on or one of the system's.
+    if (full && guard.Refused(entry)) continue;
+    RemoveFromBoth(config, entry);
+    const std::string path = full ? entry : config.targetDir + entry;
+    cut(config, path);
+  }
+  config.cutList.clear();
+}
+
+// A pair whose target name leads outside the target is dropped before it
+// touches the registry or the copy: neither of its files is treated
+// differently from any other.
+void DropPairsLeavingTarget(SyncConfig& config) {
+  std::vector<CheckPair> kept;
+  kept.reserve(config.checkPairs.size());
+  for (CheckPair& pair : config.checkPairs) {
+    if (!RefusedAsOutsideTarget(config, pair.targetName, "Проверить пары")) kept.push_back(std::move(pair));
+  }
+  config.checkPairs = std::move(kept);
+}
+
+// The lists' full-path entries, made relative where they lie inside the
+// source or the target; those inside neither can never apply and are named
+// once in the statistics log (with per-user targets they are normal: no
+// error). A [Вырезать] entry outside both is deleted as written unless
+// CutGuard refuses it; a pair's source name outside both is read where it
+// is.
+void ResolveFullPathEntries(SyncConfig& config) {
+  const std::string source = config.sourceDir;
+  const std::string target = config.targetDir;
+  const auto resolve = [&](std::vector<std::string>& list, const char* section, RootCase rule) {
+    for (const std::string& entry : RelativiseFullPathEntries(list, source, target, rule)) {
+      StatsLog() << "запись \"" << entry << "\" секции [" << section
+                 << "] вне каталогов источника и приемника, не применяется" << std::endl;
+    }
+  };
+  resolve(config.ignoreList, "Игнорировать", RootCase::Windows1251);
+  resolve(config.updateList, "Обновлять", RootCase::Windows1251);
+  resolve(config.strictList, "СтрогоСинхронизировать", RootCase::Exact);
+  resolve(config.skipExistingList, "Пропустить существующие", RootCase::Windows1251);
+  (void)RelativiseFullPathEntries(config.cutList, source, target, RootCase::Ascii);
+  for (CheckPair& pair : config.checkPairs) {
+    std::string relative;
+    if (RelativeToEitherRoot(pair.sourceName, source, target, RootCase::Ascii, relative)) {
+      pair.sourceName = relative;
+    }
+    if (RelativeToEitherRoot(pair.targetName, source, target, RootCase::Ascii, relative)) {
+      pair.targetName = relative;
+    }
+  }
+}
+
+// The listing and its temporary file at a root are the publisher's, never
+// part of a release: not copied, compared, counted or deleted. (The copies'
+// temporaries, which may stand in any directory, are left out by the scans
+// themselves; see IsRunTemporary in scan.cpp.)
+void LeaveOutListingFiles(DirNode* root) {
+  RemovePath(root, kListingFileName);
+  RemovePath(root, kListingTemporaryName);
+}
+
+// The source snapshot: from the published listing at the source root when
+// there is a valid one (one read instead of a listing per directory), with
+// the ignore list applied as the scan would; otherwise by scanning. A
+// listing that cannot be trusted is named in the statistics log.
+bool ReadSourceSnapshot(SyncConfig& config, DirNode* source, DirectoryLister& lister) {
+  if (config.usePublishedListing) {
+    const ListingRead read = ReadPublishedListing(config.sourceDir, source);
+    if (read.use == ListingUse::Used) {
+      StatsLog() << "источник прочитан из списка \"" << read.path << "\", опубликованного "
+                 << LocalTimeText(read.published) << std::endl;
+      config.sourceFromListing = true;
+      LeaveOutIgnored(source, "", config.ignoreList);
+      LeaveOutListingFiles(source);
+      return true;
+    }
+    if (read.use == ListingUse::Refused) {
+      StatsLog() << "список источника \"" << read.path << "\" не используется (" << read.reason
+                 << "): каталог источник сканируется полностью" << std::endl;
+    }
+  }
+  if (!ScanSource(config, source, config.sourceDir, "", lister)) return false;
+  LeaveOutListingFiles(source);
+  return true;
+}
+
+}  // namespace
+
+bool RunSynchronisation(SyncConfig& config) { return RunSynchronisation(config, SystemLister()); }
+
+bool RunSynchronisation(SyncConfig& config, DirectoryLister& lister) {
+  LinkGuard links;
+  const auto deleteNow = [&links](SyncConfig& run, const std::string& path) {
+    if (links.MayWriteIn(run, ParentOf(path))) DeleteTree(run, path);
+  };
+  if (!PlanSynchronisation(config, lister, deleteNow)) return false;
+  // Before anything else: an old file moved back before the copies can be
+  // replaced by them.
+  TidyLeftovers(config);
+  HWND__* window = config.progressWindowHandle;
+  SendProgressText(window, "Копирование");
+  Phase("собственно, синхронизация:");
+  if (window != nullptr) {
+    SendProgressStart(window, CountWork(config.sourceWorkList, config.targetWorkList, config.checkPairs.size(),
+                                        config.targetDir, config.deleteUnneeded, config.strictList));
+  }
+  ApplyRegistry(config);
+  CopyPairs(config);
+  SendProgressEnd(window);
+  return config.errorCount == 0 && !config.Stopped();
+}
+
+bool PlanSynchronisation(SyncConfig& config, DirectoryLister& lister, const CutEntryAction& cut) {
+  HWND__* window = config.progressWindowHandle;
+  SendProgressText(window, "Проверка доступа к каталогу источнику");
+  if (!SourceReachable(config)) return false;
+  const RootForms roots = RootFormsOf(config);
+  if (RefusedAsOverlapping(config, roots)) return false;
+  ResolveFullPathEntries(config);
+
+  config.sourceSnapshot = CreateSnapshot();
+  config.targetSnapshot = CreateSnapshot();
+  DirNode* source = config.sourceSnapshot.get();
+  DirNode* target = config.targetSnapshot.get();
+
+  // The first letter of the scanning texts is a Latin "C", as users know them.
+  SendProgressText(window, "Cканирование каталога источника");
+  Phase("сканирование источника");
+  if (!ReadSourceSnapshot(config, source, lister) || config.StopRequested()) {
+    // Without a picture of the source nothing may be decided: stop here.
+    config.sourceSnapshot.reset();
+    config.targetSnapshot.reset();
+    return false;
+  }
+  LeaveOutRepeatedSourceNames(config, source);
+  CloneStructure(target, source);
+
+  SendProgressText(window, "Cканирование каталога приемника");
+  Phase("сканирование приемника");
+  const bool targetListed = ScanTarget(config, target, config.targetDir, "", lister);
+  LeaveOutListingFiles(target);
+  if (!targetListed ||
+      SourceEmptyWhileTargetIsNot(config) || config.StopRequested()) {
+    config.sourceSnapshot.reset();
+    config.targetSnapshot.reset();
+    return false;
+  }
+
+  if (config.updateListInForce) {
+    FilterByUpdateList(source, target, "", config.updateList, config.ignoreList);
+  }
+
+  Phase("удаление игнорируемых файлов из реестра синхронизации");
+  for (const std::string& entry : config.ignoreList) RemoveFromBoth(config, entry);
+  config.ignoreList.clear();
+
+  Phase("удаление 'вырезаемых' файлов из реестра синхронизации");
+  CutEntries(config, roots, cut);
+
+  Phase("удаление проверяемых пар из реестра синхронизации");
+  DropPairsLeavingTarget(config);
+  for (const CheckPair& pair : config.checkPairs) RemoveCheckPair(source, target, pair);
+
+  SendProgressText(window, "Cканирование каталогов");
+  CompareTrees(source, target);
+  KeepExistingFiles(source, target, config.skipExistingList);
+  Phase("сравнение");
+
+  // The work lists hold everything still needed: each tree goes as soon as
+  // its list is made, so that the run never holds both trees and both lists.
+  BuildWorkList(config.sourceWorkList, source, "");
+  config.sourceSnapshot.reset();
+  BuildWorkList(config.targetWorkList, target, "");
+  config.targetSnapshot.reset();
+  Phase("построение списков");
+  return !config.StopRequested();
+}

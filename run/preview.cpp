@@ -1,0 +1,160 @@
+#include "run/preview.h"
+
+#include <windows.h>
+
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "config/own_file_paths.h"
+#include "config/sync_config.h"
+#include "fileops/copy_phase.h"
+#include "fileops/own_files.h"
+#include "plan/action_lines.h"
+#include "run/captured_logs.h"
+#include "run/driver.h"
+#include "scan/directory_listing.h"
+#include "win32/handles.h"
+#include "win32/message_box.h"
+
+namespace {
+
+constexpr const char* kPlanFileName = "velkarin-plan.txt";
+constexpr const char* kNoPlan = "План синхронизации не составлен.\n";
+
+void Tell(const std::string& text, unsigned icon) { ShowProgramBox(text.c_str(), MB_OK | icon); }
+
+// The copy phase's decisions, written down in the words the run would log.
+class PlanActions : public PhaseActions {
+ public:
+  explicit PlanActions(std::vector<std::string>& lines) : lines_(lines) {}
+  void OnRemoveDirectory(SyncConfig&, const std::string& directory) override {
+    lines_.push_back(RemoveDirectoryLine(directory));
+  }
+  void OnRemoveFile(SyncConfig&, const std::string& path, const FileEntry&) override {
+    lines_.push_back(RemoveFileLine(path));
+  }
+  void OnCreateDirectory(SyncConfig&, const std::string& path) override {
+    lines_.push_back(CreateDirectoryLine(path));
+  }
+  void OnCopyFile(SyncConfig&, const std::string& source, const std::string& target, const FileEntry&) override {
+    lines_.push_back(CopyFileLine(source, target));
+  }
+  void OnCopyPair(SyncConfig&, const std::string& source, const std::string& target, std::uint64_t,
+                  std::uint32_t, bool, bool) override {
+    lines_.push_back(CopyFileLine(source, target));
+  }
+
+ private:
+  std::vector<std::string>& lines_;
+};
+
+std::string WithoutTrailingBackslashes(std::string path) {
+  while (path.size() > 3 && path.back() == '\\') path.pop_back();
+  return path;
+}
+
+// A [Вырезать] entry as the run's deletion takes it: only what is there,
+// never the program's own files. The run logs no line for it (it is gone
+// before the copy phase speaks), so the plan has words of its own.
+CutEntryAction NoteCutEntry(std::vector<std::string>& lines) {
+  return [&lines](SyncConfig& config, const std::string& path) {
+    const std::string item = WithoutTrailingBackslashes(path);
+    if (GetFileAttributesA(item.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    if (IsOwnFile(config.ownFiles, item)) return;
+    lines.push_back("Удаление \"" + path + "\"");
+  };
+}
+
+// The plan's place: the user's temporary folder, never the current
+// directory, which by default is the source.
+bool PlanPath(std::string& path) {
+  char folder[kPathSize];
+  const DWORD length = GetTempPathA(kPathSize, folder);
+  if (length == 0 || length >= kPathSize) return false;
+  path = std::string(folder) + kPlanFileName;
+  return true;
+}
+
+// Written in blocks as the lines come: a plan of a million actions is not
+// held a second time as one text.
+bool WritePlan(const std::string& path, const std::vector<std::string>& lines, DWORD& error) {
+  win32::ScopedFile file(
+      CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.Valid()) {
+    error = GetLastError();
+    return false;
+  }
+  constexpr std::size_t kBlock = 1 << 16;
+  std::string block;
+  const auto flush = [&]() {
+    DWORD written = 0;
+    if (!WriteFile(file.Get(), block.data(), static_cast<DWORD>(block.size()), &written, nullptr) ||
+        written != block.size()) {
+      error = GetLastError();
+      return false;
+    }
+    block.clear();
+    return true;
+  };
+  for (const std::string& line : lines) {
+    block.append(line).append("\r\n");
+    if (block.size() >= kBlock && !flush()) return false;
+  }
+  return flush();
+}
+
+}  // namespace
+
+void PreviewSynchronisation(const char* iniPath) {
+  SyncConfig config;
+  std::vector<std::string> lines;
+  bool planned = false;
+  std::string firstError;
+  {
+    CapturedLogs logs;
+    if (!config.ReadConfigurationOnly(iniPath)) {
+      // The line a run would log (the key or section at fault, say) has no
+      // log to go to: the box carries it.
+      const std::string reason = logs.FirstError();
+      Tell(std::string(kNoPlan) + "Ошибка в файле инициализации" + (reason.empty() ? "" : "\n" + reason),
+           MB_ICONERROR);
+      return;
+    }
+    config.ownFiles = OwnFilePaths(config.targetDir, iniPath);
+    // A run creates a missing target (with its parents) before it logs
+    // anything; the plan says so.
+    const std::string targetRoot = WithoutTrailingBackslashes(config.targetDir);
+    if (GetFileAttributesA(targetRoot.c_str()) == INVALID_FILE_ATTRIBUTES) {
+      lines.push_back(CreateDirectoryLine(targetRoot));
+    }
+    planned = PlanSynchronisation(config, SystemLister(), NoteCutEntry(lines));
+    if (planned) {
+      PlanActions actions(lines);
+      ApplyRegistry(config, actions);
+      CopyPairs(config, actions);
+    }
+    firstError = logs.FirstError();
+  }
+  if (!planned) {
+    Tell(kNoPlan + firstError, MB_ICONERROR);
+    return;
+  }
+  std::string path;
+  DWORD error = 0;
+  if (!PlanPath(path)) {
+    Tell(std::string(kNoPlan) + "Не найден временный каталог пользователя.", MB_ICONERROR);
+    return;
+  }
+  if (!WritePlan(path, lines, error)) {
+    Tell(std::string(kNoPlan) + "Ошибка " + std::to_string(error) + " записи файла \"" + path + "\".",
+         MB_ICONERROR);
+    return;
+  }
+  std::string text = "План синхронизации записан в файл \"" + path + "\".\nДействий: " +
+                     std::to_string(lines.size()) + ".";
+  // Errors that a run would meet too, e.g. a directory that cannot be read.
+  if (config.errorCount != 0) text += "\nПри составлении плана возникли ошибки:\n" + firstError;
+  Tell(text, config.errorCount != 0 ? MB_ICONWARNING : MB_ICONINFORMATION);
+}
