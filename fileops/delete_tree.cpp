@@ -7,7 +7,7 @@
 
 #include "config/sync_config.h"
 #include "fileops/long_path_copy.h"
-#include "fileops/own_files.h"
+#include "plan/own_files.h"
 #include "fileops/replace_file.h"
 #include "log/logs.h"
 #include "plan/skip_existing.h"

@@ -35,19 +35,16 @@ unsigned long ProcessIdIn(const std::string& path) {
 
 }  // namespace
 
-void TidyLeftovers(SyncConfig& config) {
-  for (const LeftoverFile& leftover : config.leftovers) {
-    if (ProcessRunning(ProcessIdIn(leftover.path))) continue;
-    if (!leftover.moveBackTo.empty()) {
-      // Never over anything: a name taken since the scan stays as it is.
-      if (MoveFileExW(ExtendedWidePath(leftover.path.c_str()).c_str(),
-                      ExtendedWidePath(leftover.moveBackTo.c_str()).c_str(), 0)) {
-        StatsLog() << MovedBackLine(leftover.path, leftover.moveBackTo) << std::endl;
-      }
-      continue;
+void TidyLeftover(const LeftoverFile& leftover) {
+  if (ProcessRunning(ProcessIdIn(leftover.path))) return;
+  if (!leftover.moveBackTo.empty()) {
+    // Never over anything: a name taken since the scan stays as it is.
+    if (MoveFileExW(ExtendedWidePath(leftover.path.c_str()).c_str(),
+                    ExtendedWidePath(leftover.moveBackTo.c_str()).c_str(), 0)) {
+      StatsLog() << MovedBackLine(leftover.path, leftover.moveBackTo) << std::endl;
     }
-    std::uint32_t ignored = 0;
-    (void)RemoveTargetFile(nullptr, leftover.path.c_str(), leftover.attributes, ignored);
+    return;
   }
-  config.leftovers.clear();
+  std::uint32_t ignored = 0;
+  (void)RemoveTargetFile(nullptr, leftover.path.c_str(), leftover.attributes, ignored);
 }

@@ -10,15 +10,13 @@
 #include "config/full_path_entries.h"
 #include "config/stays_inside_root.h"
 #include "config/sync_config.h"
-#include "fileops/copy_phase.h"
-#include "fileops/delete_tree.h"
-#include "fileops/leftovers.h"
-#include "fileops/link_guard.h"
+#include "fileops/act_phase.h"
 #include "log/logs.h"
 #include "plan/folder_guards.h"
+#include "plan/plan.h"
 #include "plan/registry.h"
 #include "plan/skip_existing.h"
-#include "plan/work_totals.h"
+#include "plan/plan.h"
 #include "scan/left_out.h"
 #include "scan/listing_file.h"
 #include "scan/scan.h"
@@ -78,7 +76,7 @@ bool RefusedAsOutsideTarget(SyncConfig& config, const std::string& name, const c
   return true;
 }
 
-void CutEntries(SyncConfig& config, const RootForms& roots, const CutEntryAction& cut) {
+void CutEntries(SyncConfig& config, const RootForms& roots, Plan& plan) {
   CutGuard guard(config, roots);
   for (const std::string& entry : config.cutList) {
     if (config.StopRequested()) return;
@@ -90,8 +88,8 @@ void CutEntries(SyncConfig& config, const RootForms& roots, const CutEntryAction
     // whole drive, a folder the run depends on or one of the system's.
     if (full && guard.Refused(entry)) continue;
     RemoveFromBoth(config, entry);
-    const std::string path = full ? entry : config.targetDir + entry;
-    cut(config, path);
+    plan.tidying.push_back({ActionKind::RemoveCutEntry, static_cast<std::uint32_t>(plan.cutPaths.size())});
+    plan.cutPaths.push_back(full ? entry : config.targetDir + entry);
   }
   config.cutList.clear();
 }
@@ -178,28 +176,13 @@ bool ReadSourceSnapshot(SyncConfig& config, DirNode* source, DirectoryLister& li
 bool RunSynchronisation(SyncConfig& config) { return RunSynchronisation(config, SystemLister()); }
 
 bool RunSynchronisation(SyncConfig& config, DirectoryLister& lister) {
-  LinkGuard links;
-  const auto deleteNow = [&links](SyncConfig& run, const std::string& path) {
-    if (links.MayWriteIn(run, ParentOf(path))) DeleteTree(run, path);
-  };
-  if (!PlanSynchronisation(config, lister, deleteNow)) return false;
-  // Before anything else: an old file moved back before the copies can be
-  // replaced by them.
-  TidyLeftovers(config);
-  HWND__* window = config.progressWindowHandle;
-  SendProgressText(window, "Копирование");
-  Phase("собственно, синхронизация:");
-  if (window != nullptr) {
-    SendProgressStart(window, CountWork(config.sourceWorkList, config.targetWorkList, config.checkPairs.size(),
-                                        config.targetDir, config.deleteUnneeded, config.strictList));
-  }
-  ApplyRegistry(config);
-  CopyPairs(config);
-  SendProgressEnd(window);
+  Plan plan;
+  if (!PlanSynchronisation(config, lister, plan)) return false;
+  ActOnPlan(config, plan);
   return config.errorCount == 0 && !config.Stopped();
 }
 
-bool PlanSynchronisation(SyncConfig& config, DirectoryLister& lister, const CutEntryAction& cut) {
+bool PlanSynchronisation(SyncConfig& config, DirectoryLister& lister, Plan& plan) {
   HWND__* window = config.progressWindowHandle;
   SendProgressText(window, "Проверка доступа к каталогу источнику");
   if (!SourceReachable(config)) return false;
@@ -244,7 +227,7 @@ bool PlanSynchronisation(SyncConfig& config, DirectoryLister& lister, const CutE
   config.ignoreList.clear();
 
   Phase("удаление 'вырезаемых' файлов из реестра синхронизации");
-  CutEntries(config, roots, cut);
+  CutEntries(config, roots, plan);
 
   Phase("удаление проверяемых пар из реестра синхронизации");
   DropPairsLeavingTarget(config);
@@ -262,5 +245,11 @@ bool PlanSynchronisation(SyncConfig& config, DirectoryLister& lister, const CutE
   BuildWorkList(config.targetWorkList, target, "");
   config.targetSnapshot.reset();
   Phase("построение списков");
+
+  for (std::size_t i = 0; i < config.leftovers.size(); ++i) {
+    plan.tidying.push_back({ActionKind::TidyLeftover, static_cast<std::uint32_t>(i)});
+  }
+  PlanWork(plan.work, config.sourceWorkList, config.targetWorkList, config.checkPairs.size(),
+           WorkRules{config.targetDir, config.deleteUnneeded, config.strictList, config.ownFiles});
   return !config.StopRequested();
 }

@@ -9,9 +9,10 @@
 
 #include "config/own_file_paths.h"
 #include "config/sync_config.h"
-#include "fileops/copy_phase.h"
-#include "fileops/own_files.h"
+#include "fileops/act_phase.h"
+#include "plan/own_files.h"
 #include "plan/action_lines.h"
+#include "plan/plan.h"
 #include "run/captured_logs.h"
 #include "run/driver.h"
 #include "scan/directory_listing.h"
@@ -25,10 +26,29 @@ constexpr const char* kNoPlan = "План синхронизации не сос
 
 void Tell(const std::string& text, unsigned icon) { ShowProgramBox(text.c_str(), MB_OK | icon); }
 
-// The copy phase's decisions, written down in the words the run would log.
-class PlanActions : public PhaseActions {
+std::string WithoutTrailingBackslashes(std::string path) {
+  while (path.size() > 3 && path.back() == '\\') path.pop_back();
+  return path;
+}
+
+// The plan's actions, written down in the words the run would log.
+class PlanLines : public PhaseActions {
  public:
-  explicit PlanActions(std::vector<std::string>& lines) : lines_(lines) {}
+  explicit PlanLines(std::vector<std::string>& lines) : lines_(lines) {}
+  // A [Вырезать] entry as the run's deletion takes it: only what is there,
+  // never the program's own files. The run logs no line for it, so the
+  // plan has words of its own.
+  void OnRemoveCutEntry(SyncConfig& config, const std::string& path) override {
+    const std::string item = WithoutTrailingBackslashes(path);
+    if (GetFileAttributesA(item.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    if (IsOwnFile(config.ownFiles, item)) return;
+    lines_.push_back(RemoveCutEntryLine(path));
+  }
+  // What a run would tidy depends on the programs running when it does:
+  // not part of the written plan.
+  void OnTidyLeftover(SyncConfig&, const LeftoverFile&) override {}
+  void OnWorkBegins(SyncConfig&, const WorkTotals&) override {}
+  void OnWorkEnds(SyncConfig&) override {}
   void OnRemoveDirectory(SyncConfig&, const std::string& directory) override {
     lines_.push_back(RemoveDirectoryLine(directory));
   }
@@ -49,23 +69,6 @@ class PlanActions : public PhaseActions {
  private:
   std::vector<std::string>& lines_;
 };
-
-std::string WithoutTrailingBackslashes(std::string path) {
-  while (path.size() > 3 && path.back() == '\\') path.pop_back();
-  return path;
-}
-
-// A [Вырезать] entry as the run's deletion takes it: only what is there,
-// never the program's own files. The run logs no line for it (it is gone
-// before the copy phase speaks), so the plan has words of its own.
-CutEntryAction NoteCutEntry(std::vector<std::string>& lines) {
-  return [&lines](SyncConfig& config, const std::string& path) {
-    const std::string item = WithoutTrailingBackslashes(path);
-    if (GetFileAttributesA(item.c_str()) == INVALID_FILE_ATTRIBUTES) return;
-    if (IsOwnFile(config.ownFiles, item)) return;
-    lines.push_back("Удаление \"" + path + "\"");
-  };
-}
 
 // The plan's place: the user's temporary folder, never the current
 // directory, which by default is the source.
@@ -129,11 +132,11 @@ void PreviewSynchronisation(const char* iniPath) {
     if (GetFileAttributesA(targetRoot.c_str()) == INVALID_FILE_ATTRIBUTES) {
       lines.push_back(CreateDirectoryLine(targetRoot));
     }
-    planned = PlanSynchronisation(config, SystemLister(), NoteCutEntry(lines));
+    Plan plan;
+    planned = PlanSynchronisation(config, SystemLister(), plan);
     if (planned) {
-      PlanActions actions(lines);
-      ApplyRegistry(config, actions);
-      CopyPairs(config, actions);
+      PlanLines written(lines);
+      ActOnPlan(config, plan, written);
     }
     firstError = logs.FirstError();
   }

@@ -1,4 +1,4 @@
-#include "fileops/copy_phase.h"
+#include "fileops/act_phase.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 
 #include "config/sync_config.h"
 #include "log/logs.h"
+#include "plan/plan.h"
 #include "tests/support/test_support.h"
 
 using namespace testing_support;
@@ -29,7 +30,10 @@ std::string ApplyAndReadErrors(SyncConfig& config) {
   TempDir logs("logs");
   StdStreamGuard guard;
   OpenLogs((logs.Path() + "\\").c_str());
-  ApplyRegistry(config);
+  Plan plan;
+  PlanWork(plan.work, config.sourceWorkList, config.targetWorkList, 0,
+           WorkRules{config.targetDir, config.deleteUnneeded, config.strictList, config.ownFiles});
+  ActOnPlan(config, plan);
   CloseLogs();
   return ReadFileBytes(logs / "velkarin.err").value_or("");
 }

@@ -1,4 +1,4 @@
-#include "fileops/own_files.h"
+#include "plan/own_files.h"
 
 #include <gtest/gtest.h>
 

@@ -15,7 +15,7 @@
 #include "config/path_nesting.h"
 #include "config/stays_inside_root.h"
 #include "config/upper_case_1251.h"
-#include "fileops/own_files.h"
+#include "plan/own_files.h"
 #include "model/limits.h"
 
 namespace {

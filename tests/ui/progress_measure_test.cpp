@@ -6,7 +6,7 @@
 
 #include <cstdio>
 
-#include "plan/work_totals.h"
+#include "plan/plan.h"
 #include "ui/progress_layout.h"
 
 namespace {
@@ -22,6 +22,14 @@ DirRecord Record(const char* name, std::vector<std::uint64_t> sizes, std::uint32
     entry.size = sizes[i];
   }
   return record;
+}
+
+// What the progress window counts of the plan made from these work lists.
+WorkTotals CountWork(const std::vector<DirRecord>& source, const std::vector<DirRecord>& target, std::size_t pairs,
+                     const std::string& targetDir, bool deleteUnneeded, const std::vector<std::string>& strict) {
+  std::vector<Action> work;
+  PlanWork(work, source, target, pairs, WorkRules{targetDir, deleteUnneeded, strict, {}});
+  return ::CountWork(work, source);
 }
 
 }  // namespace

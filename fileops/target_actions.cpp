@@ -1,4 +1,4 @@
-#include "fileops/copy_phase.h"
+#include "fileops/target_actions.h"
 
 #include <windows.h>
 
@@ -6,19 +6,17 @@
 #include <ostream>
 #include <string>
 
-#include "config/full_path_entries.h"
 #include "config/sync_config.h"
 #include "fileops/delete_tree.h"
 #include "fileops/files_in_use.h"
+#include "fileops/leftovers.h"
 #include "fileops/link_guard.h"
 #include "fileops/long_path_copy.h"
-#include "fileops/own_files.h"
 #include "fileops/replace_file.h"
 #include "log/logs.h"
 #include "log/system_reason.h"
-#include "model/file_time.h"
 #include "plan/action_lines.h"
-#include "plan/work_totals.h"
+#include "plan/plan.h"
 #include "ui/progress_text.h"
 #include "win32/handles.h"
 #include "win32/system_message.h"
@@ -27,39 +25,7 @@ namespace {
 
 void CountError(SyncConfig& config) { ++config.errorCount; }
 
-bool IsLink(DWORD attributes) { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
-
-void RemoveTargetOnlyItems(SyncConfig& config, const DirRecord& record, PhaseActions& actions) {
-  const std::string directory = std::string(config.targetDir) + record.name + "\\";
-  if (record.HasFlags(DIR_EXTRA)) {
-    SendProgressItem(config.progressWindowHandle, 0);
-    if (config.StopRequested()) return;
-    actions.OnRemoveDirectory(config, directory);
-    return;
-  }
-  for (const FileEntry& entry : record.entries) {
-    const std::string path = directory + entry.name;
-    if (!RemovesTargetOnlyFile(config.deleteUnneeded, config.strictList, path)) continue;
-    SendProgressItem(config.progressWindowHandle, 0);
-    if (config.StopRequested()) return;
-    if (IsOwnFile(config.ownFiles, path)) continue;
-    actions.OnRemoveFile(config, path, entry);
-  }
-}
-
-// Paths are limited to the 1024-byte buffers the rest of the run uses.
-bool FitsPathBuffer(SyncConfig& config, const std::string& source, const std::string& target) {
-  const char* which = nullptr;
-  if (source.size() >= kPathSize) {
-    which = " путь в каталоге источнике слишком длинный";
-  } else if (target.size() >= kPathSize) {
-    which = " путь в каталоге приемнике слишком длинный";
-  }
-  if (which == nullptr) return true;
-  ErrorLog() << "Ошибка копирования файла \"" << source << "\"" << which << std::endl;
-  CountError(config);
-  return false;
-}
+bool IsLink(std::uint32_t attributes) { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
 
 // Copies and logs; clears the read-only bit the copy carried over when
 // asked, once the copy stands under its final name. True when the file was
@@ -106,26 +72,6 @@ bool ChangedSincePublished(const std::string& source, const FileEntry& entry, st
          now.ftLastWriteTime.dwHighDateTime != entry.lastWriteTime.high;
 }
 
-void CreateAndCopy(SyncConfig& config, const DirRecord& record, PhaseActions& actions) {
-  const std::string sourceDirectory = std::string(config.sourceDir) + record.name + "\\";
-  const std::string targetDirectory = std::string(config.targetDir) + record.name + "\\";
-  if (record.HasFlags(DIR_MISSING)) {
-    if (config.StopRequested()) return;
-    actions.OnCreateDirectory(config, std::string(config.targetDir) + record.name);
-  }
-  for (const FileEntry& entry : record.entries) {
-    SendProgressItem(config.progressWindowHandle, entry.size);
-    const std::string source = sourceDirectory + entry.name;
-    const std::string target = targetDirectory + entry.name;
-    if (config.StopRequested()) return;
-    if (!FitsPathBuffer(config, source, target)) continue;
-    if (IsOwnFile(config.ownFiles, target)) continue;
-    actions.OnCopyFile(config, source, target, entry);
-  }
-}
-
-FileTime ToFileTime(const FILETIME& time) { return FileTime{time.dwLowDateTime, time.dwHighDateTime}; }
-
 // Holds the source directory of the files being copied open while they
 // are. Over a share every request is a round trip, and a file opened while
 // nothing else of its directory is open costs one more: the file system's
@@ -152,8 +98,21 @@ class SourceDirectoryHold {
 };
 
 // The run's own actions: each one done, logged, and its failure counted.
-class RunActions : public PhaseActions {
+class TargetActions : public PhaseActions {
  public:
+  void OnRemoveCutEntry(SyncConfig& config, const std::string& path) override {
+    if (links_.MayWriteIn(config, ParentOf(path))) DeleteTree(config, path);
+  }
+
+  void OnTidyLeftover(SyncConfig&, const LeftoverFile& leftover) override { TidyLeftover(leftover); }
+
+  void OnWorkBegins(SyncConfig& config, const WorkTotals& totals) override {
+    HWND__* window = config.progressWindowHandle;
+    SendProgressText(window, "Копирование");
+    StatsLog() << "собственно, синхронизация:" << std::endl;
+    if (window != nullptr) SendProgressStart(window, totals);
+  }
+
   void OnRemoveDirectory(SyncConfig& config, const std::string& directory) override {
     if (!links_.MayWriteIn(config, ParentOf(directory))) return;
     StatsLog() << RemoveDirectoryLine(directory) << std::endl;
@@ -216,6 +175,8 @@ class RunActions : public PhaseActions {
     (void)CopyAndLog(config, source, target, sourceSize, sourceAttributes, targetExists, targetIsLink);
   }
 
+  void OnWorkEnds(SyncConfig& config) override { SendProgressEnd(config.progressWindowHandle); }
+
  private:
   SourceDirectoryHold sourceDirectory_;
   LinkGuard links_;
@@ -223,60 +184,4 @@ class RunActions : public PhaseActions {
 
 }  // namespace
 
-void ApplyRegistry(SyncConfig& config) {
-  RunActions actions;
-  ApplyRegistry(config, actions);
-}
-
-void ApplyRegistry(SyncConfig& config, PhaseActions& actions) {
-  for (const DirRecord& record : config.targetWorkList) {
-    if (config.Stopped()) return;
-    RemoveTargetOnlyItems(config, record, actions);
-  }
-  for (const DirRecord& record : config.sourceWorkList) {
-    if (config.Stopped()) return;
-    CreateAndCopy(config, record, actions);
-  }
-}
-
-void CopyPairs(SyncConfig& config) {
-  RunActions actions;
-  CopyPairs(config, actions);
-}
-
-void CopyPairs(SyncConfig& config, PhaseActions& actions) {
-  for (const CheckPair& pair : config.checkPairs) {
-    SendProgressItem(config.progressWindowHandle, 0);
-    if (config.StopRequested()) return;
-    // A full path outside both roots is read where it is.
-    const std::string source =
-        IsFullPathEntry(pair.sourceName) ? pair.sourceName : std::string(config.sourceDir) + pair.sourceName;
-    const std::string target = std::string(config.targetDir) + pair.targetName;
-    if (!FitsPathBuffer(config, source, target)) continue;
-    if (IsOwnFile(config.ownFiles, target)) continue;
-    WIN32_FILE_ATTRIBUTE_DATA sourceData;
-    if (!GetFileAttributesExA(source.c_str(), GetFileExInfoStandard, &sourceData)) {
-      const DWORD error = GetLastError();
-      ErrorLog() << "Ошибка " << error << " чтения аттрибутов файла \"" << source << "\"" << std::endl;
-      CountError(config);
-      continue;
-    }
-    WIN32_FILE_ATTRIBUTE_DATA targetData;
-    // Only a file is one to replace: a directory of that name is the user's,
-    // and the copy onto it fails.
-    const bool targetExists = GetFileAttributesExW(ExtendedWidePath(target.c_str()).c_str(), GetFileExInfoStandard,
-                                                   &targetData) != FALSE &&
-                              !(targetData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
-    const bool targetIsLink = targetExists && IsLink(targetData.dwFileAttributes);
-    if (targetExists && !targetIsLink &&
-        SameWriteTime(ToFileTime(sourceData.ftLastWriteTime), ToFileTime(targetData.ftLastWriteTime))) {
-      continue;
-    }
-    const std::uint64_t sourceSize =
-        IsLink(sourceData.dwFileAttributes)
-            ? kSizeNotKnown
-            : (static_cast<std::uint64_t>(sourceData.nFileSizeHigh) << 32) | sourceData.nFileSizeLow;
-    actions.OnCopyPair(config, source, target, sourceSize, sourceData.dwFileAttributes, targetExists,
-                       targetIsLink);
-  }
-}
+std::unique_ptr<PhaseActions> MakeTargetActions() { return std::make_unique<TargetActions>(); }

@@ -1,4 +1,4 @@
-#include "fileops/own_files.h"
+#include "plan/own_files.h"
 
 #include "config/upper_case_1251.h"
 #include "win32/extended_path.h"
