@@ -1,6 +1,6 @@
 #pragma once
 // The synchronisation registry: the two snapshots pruned by the rule lists,
-// compared, and flattened into the work lists that the copy phase applies.
+// compared, and flattened into the work lists the plan is made from.
 #include <string>
 #include <vector>
 

@@ -15,6 +15,7 @@
 #include "model/name_fold.h"
 #include "model/temporary_name.h"
 #include "scan/left_out.h"
+#include "scan/link_loops.h"
 #include "win32/handles.h"
 
 namespace {
@@ -44,46 +45,6 @@ constexpr DWORD kLinkInTarget = 4395;                     // ERROR_REPARSE_POINT
 bool IsLink(const ListedItem& item) { return (item.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
 
 bool IsDirectory(const ListedItem& item) { return (item.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
-
-// The identity of the directory a path leads to, links followed.
-struct DirectoryId {
-  DWORD volume = 0;
-  DWORD high = 0;
-  DWORD low = 0;
-  bool operator==(const DirectoryId& other) const {
-    return volume == other.volume && high == other.high && low == other.low;
-  }
-};
-
-bool ReadDirectoryId(const std::string& path, DirectoryId& id) {
-  win32::ScopedFile directory(CreateFileA(path.c_str(), 0,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!directory || !GetFileInformationByHandle(directory.Get(), &info)) return false;
-  id = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
-  return true;
-}
-
-// True when the linked directory `linkPath` is the directory being listed or
-// one above it, up to the root: following it would list the same tree again
-// and again until paths grow too long, and two such links would multiply.
-// `directoryPath` ends with `relativePrefix`; both end with a backslash.
-bool LinkLeadsBack(const std::string& linkPath, const std::string& directoryPath,
-                   const std::string& relativePrefix) {
-  DirectoryId target;
-  if (!ReadDirectoryId(linkPath, target)) return false;
-  // The root, then each directory down to the one being listed.
-  std::string ancestor = directoryPath.substr(0, directoryPath.size() - relativePrefix.size());
-  for (std::size_t at = 0;; ++at) {
-    DirectoryId id;
-    if (ReadDirectoryId(ancestor, id) && id == target) return true;
-    if (at == relativePrefix.size()) return false;
-    const std::size_t end = relativePrefix.find('\\', at);
-    ancestor.append(relativePrefix, at, end + 1 - at);
-    at = end;
-  }
-}
 
 // A file a run was copying into when it ended before renaming it into
 // place, or the old version of a file in use that a run renamed aside (see

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/file_time.h"
+#include "plan/plan.h"
 
 namespace {
 
@@ -309,4 +310,41 @@ TEST(BuildWorkList, NamesRecordsByRelativePathAndTakesTheirFiles) {
   EXPECT_TRUE(list[3].HasFlags(DIR_EXTRA));
   EXPECT_TRUE(x->record.entries.empty()) << "a file lives in one place at a time";
   EXPECT_TRUE(root->record.entries.empty());
+}
+
+TEST(PlanWork, RemovalsThenEachDirectoryBeforeItsCopiesThenPairsAndNeverTheProgramsOwnFiles) {
+  std::vector<DirRecord> source = {DirRecord("."), DirRecord(".\\new")};
+  source[0].entries = {File("velkarin.ini"), File("a.dll")};
+  source[1].flags = DIR_MISSING;
+  source[1].entries = {File("b.dll")};
+  std::vector<DirRecord> target = {DirRecord(".\\old"), DirRecord(".")};
+  target[0].flags = DIR_EXTRA;
+  target[1].entries = {File("velkarin.out"), File("stale.txt")};
+  const Strings own = {"C:\\t\\velkarin.ini", "C:\\t\\velkarin.out"};
+  const std::string targetDir = "C:\\t\\";
+  const Strings noStrict;
+
+  std::vector<Action> work;
+  PlanWork(work, source, target, 1, WorkRules{targetDir, true, noStrict, own});
+  Strings seen;
+  for (const Action& action : work) {
+    seen.push_back(std::to_string(static_cast<int>(action.kind)) + ":" + std::to_string(action.item) + ":" +
+                   std::to_string(action.entry));
+  }
+  const auto code = [](ActionKind kind, int item, int entry) {
+    return std::to_string(static_cast<int>(kind)) + ":" + std::to_string(item) + ":" + std::to_string(entry);
+  };
+  EXPECT_EQ(seen, (Strings{code(ActionKind::RemoveDirectory, 0, 0), code(ActionKind::RemoveFile, 1, 1),
+                           code(ActionKind::CopyFile, 0, 1), code(ActionKind::CreateDirectory, 1, 0),
+                           code(ActionKind::CopyFile, 1, 0), code(ActionKind::CopyPair, 0, 0)}));
+
+  // Without [УдалятьНенужныеФайлы] a target-only file stays unless the
+  // strict list names it.
+  work.clear();
+  PlanWork(work, {}, target, 0, WorkRules{targetDir, false, noStrict, own});
+  EXPECT_EQ(work.size(), 1u);
+  work.clear();
+  PlanWork(work, {}, target, 0, WorkRules{targetDir, false, Strings{"stale.txt"}, own});
+  ASSERT_EQ(work.size(), 2u);
+  EXPECT_EQ(work[1].kind, ActionKind::RemoveFile);
 }
