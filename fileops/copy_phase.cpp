@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <ostream>
 #include <string>
 
 #include "config/full_path_entries.h"
@@ -56,7 +55,7 @@ bool FitsPathBuffer(SyncConfig& config, const std::string& source, const std::st
     which = " путь в каталоге приемнике слишком длинный";
   }
   if (which == nullptr) return true;
-  ErrorLog() << "Ошибка копирования файла \"" << source << "\"" << which << std::endl;
+  ErrorLog() << "Ошибка копирования файла \"" << source << "\"" << which << EndLine;
   CountError(config);
   return false;
 }
@@ -81,11 +80,11 @@ bool CopyAndLog(SyncConfig& config, const std::string& source, const std::string
     // program and a full disk can be told apart.
     ErrorLog() << "Ошибка копирования файла \"" << source << "\" в \"" << target << "\""
                << ReasonSuffix(error, SystemMessage(error))
-               << (keptAside.empty() ? std::string() : KeptAsideText(keptAside)) << std::endl;
+               << (keptAside.empty() ? std::string() : KeptAsideText(keptAside)) << EndLine;
     CountError(config);
     return false;
   }
-  StatsLog() << CopyFileLine(source, target) << std::endl;
+  StatsLog() << CopyFileLine(source, target) << EndLine;
   // Through the copy's own extended path: the narrow call would drop a
   // trailing dot or space and set the attributes of another file.
   if (config.clearReadOnly && (sourceAttributes & FILE_ATTRIBUTE_READONLY)) {
@@ -156,7 +155,7 @@ class RunActions : public PhaseActions {
  public:
   void OnRemoveDirectory(SyncConfig& config, const std::string& directory) override {
     if (!links_.MayWriteIn(config, ParentOf(directory))) return;
-    StatsLog() << RemoveDirectoryLine(directory) << std::endl;
+    StatsLog() << RemoveDirectoryLine(directory) << EndLine;
     // Files kept as the user's ([Пропустить существующие]) stay, and so
     // does the directory around them.
     DeleteTree(config, directory, SystemLister(), KeepSkippedFiles::Yes);
@@ -164,16 +163,16 @@ class RunActions : public PhaseActions {
 
   void OnRemoveFile(SyncConfig& config, const std::string& path, const FileEntry& entry) override {
     if (!links_.MayWriteIn(config, ParentOf(path))) return;
-    StatsLog() << RemoveFileLine(path) << std::endl;
+    StatsLog() << RemoveFileLine(path) << EndLine;
     std::uint32_t error = 0;
     if (RemoveTargetFile(&config, path.c_str(), entry.attributes, error)) return;
-    ErrorLog() << "Ошибка " << error << " удаления файла \"" << path << "\"" << std::endl;
+    ErrorLog() << "Ошибка " << error << " удаления файла \"" << path << "\"" << EndLine;
     CountError(config);
   }
 
   void OnCreateDirectory(SyncConfig& config, const std::string& path) override {
     if (!links_.MayWriteIn(config, ParentOf(path))) return;
-    StatsLog() << CreateDirectoryLine(path) << std::endl;
+    StatsLog() << CreateDirectoryLine(path) << EndLine;
     // The extended path, as the copies take it: the narrow call would drop
     // a trailing dot or space and find another directory.
     if (CreateDirectoryW(ExtendedWidePath(path.c_str()).c_str(), nullptr)) {
@@ -181,7 +180,7 @@ class RunActions : public PhaseActions {
       return;
     }
     const DWORD error = GetLastError();
-    ErrorLog() << "Ошибка " << error << " создания каталога \"" << path << "\"" << std::endl;
+    ErrorLog() << "Ошибка " << error << " создания каталога \"" << path << "\"" << EndLine;
     CountError(config);
   }
 
@@ -203,7 +202,7 @@ class RunActions : public PhaseActions {
         changedSincePublished) {
       // Taken as it is now, which is not the release that was published.
       ErrorLog() << "Ошибка: файл \"" << source
-                 << "\" изменен после публикации списка источника, опубликуйте список заново" << std::endl;
+                 << "\" изменен после публикации списка источника, опубликуйте список заново" << EndLine;
       CountError(config);
     }
   }
@@ -257,7 +256,7 @@ void CopyPairs(SyncConfig& config, PhaseActions& actions) {
     WIN32_FILE_ATTRIBUTE_DATA sourceData;
     if (!GetFileAttributesExA(source.c_str(), GetFileExInfoStandard, &sourceData)) {
       const DWORD error = GetLastError();
-      ErrorLog() << "Ошибка " << error << " чтения аттрибутов файла \"" << source << "\"" << std::endl;
+      ErrorLog() << "Ошибка " << error << " чтения аттрибутов файла \"" << source << "\"" << EndLine;
       CountError(config);
       continue;
     }

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <ostream>
 #include <string>
 
 #include "config/sync_config.h"
@@ -42,7 +41,7 @@ void TidyLeftovers(SyncConfig& config) {
       // Never over anything: a name taken since the scan stays as it is.
       if (MoveFileExW(ExtendedWidePath(leftover.path.c_str()).c_str(),
                       ExtendedWidePath(leftover.moveBackTo.c_str()).c_str(), 0)) {
-        StatsLog() << MovedBackLine(leftover.path, leftover.moveBackTo) << std::endl;
+        StatsLog() << MovedBackLine(leftover.path, leftover.moveBackTo) << EndLine;
       }
       continue;
     }
