@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <cstring>
-#include <ostream>
 #include <string>
 #include <utility>
 
@@ -48,7 +47,7 @@ class MainSection {
   [[nodiscard]] bool Value(const char* key, const char* fallback, std::string& value) {
     IniValue read = document_.Value(kMainSection, key, fallback, kWorkBufferSize);
     value = std::move(read.text);
-    if (!read.fits) ErrorLog() << NotWindows1251Text(key) << std::endl;
+    if (!read.fits) ErrorLog() << NotWindows1251Text(key) << EndLine;
     return read.fits;
   }
 
@@ -62,7 +61,7 @@ class MainSection {
     if (!Value(key, fallback, value)) return false;
     if (value.size() > kPathSize - 1) {
       ErrorLog() << "Ошибка, значение ключа \"" << key << "\" длиннее " << kPathSize - 1
-                 << " символов. Синхронизация невозможна." << std::endl;
+                 << " символов. Синхронизация невозможна." << EndLine;
       return false;
     }
     std::memcpy(field, value.c_str(), value.size() + 1);
@@ -125,7 +124,7 @@ bool StoreTargetDir(const char* value, char (&field)[kPathSize]) {
 // Empty or too long for the field: both leave the source unusable.
 void RefuseSource() {
   ErrorLog() << "Ошибка, не указан путь к каталогу источнику. "
-             << " Синхронизация невозможна." << std::endl;
+             << " Синхронизация невозможна." << EndLine;
 }
 
 // КаталогИсточник (default: the current directory), not expanded, only
@@ -181,7 +180,7 @@ bool ReadInto(SyncConfig& config, const char* iniPath, TargetUse use) {
     case SourceDirectoryRead::Read:
       break;
     case SourceDirectoryRead::NotWindows1251:
-      ErrorLog() << NotWindows1251Text("КаталогИсточник") << std::endl;
+      ErrorLog() << NotWindows1251Text("КаталогИсточник") << EndLine;
       return false;
     case SourceDirectoryRead::NotSet:
     case SourceDirectoryRead::FileUnreadable:
@@ -208,7 +207,7 @@ bool ReadInto(SyncConfig& config, const char* iniPath, TargetUse use) {
   // The progress window reads its picture on its own; a name it cannot
   // use refuses the file like any other value.
   if (!document.Value(kPictureSection, kPictureKey, kDefaultPicture, kPathSize).fits) {
-    ErrorLog() << NotWindows1251Text(kPictureKey) << std::endl;
+    ErrorLog() << NotWindows1251Text(kPictureKey) << EndLine;
     return false;
   }
   return true;

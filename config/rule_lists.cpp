@@ -1,6 +1,5 @@
 #include "config/rule_lists.h"
 
-#include <ostream>
 #include <string>
 #include <utility>
 
@@ -21,7 +20,7 @@ bool ReadSection(const IniDocument& ini, const char* section, IniSectionLines& l
     if (IsSectionEntry(lines.text.c_str() + start)) {
       ErrorLog() << "Ошибка, строка секции [" << section
                  << "] содержит символы, которых нет в кодировке Windows-1251. Синхронизация невозможна."
-                 << std::endl;
+                 << EndLine;
       return false;
     }
   }
@@ -65,7 +64,7 @@ bool ReadRuleLists(SyncConfig& config, const char* iniPath, const IniDocument& i
   });
   if (!parsed) {
     ErrorLog() << "Ошибка в \"" << iniPath << "\" "
-               << "невозможно определить путь-приемник в секции [Проверить пары]" << std::endl;
+               << "невозможно определить путь-приемник в секции [Проверить пары]" << EndLine;
   }
   return parsed;
 }

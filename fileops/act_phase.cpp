@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <ostream>
 #include <string>
 
 #include "config/full_path_entries.h"
@@ -32,7 +31,7 @@ bool FitsPathBuffer(SyncConfig& config, const std::string& source, const std::st
     which = " путь в каталоге приемнике слишком длинный";
   }
   if (which == nullptr) return true;
-  ErrorLog() << "Ошибка копирования файла \"" << source << "\"" << which << std::endl;
+  ErrorLog() << "Ошибка копирования файла \"" << source << "\"" << which << EndLine;
   CountError(config);
   return false;
 }
@@ -51,7 +50,7 @@ void ActOnPair(SyncConfig& config, const CheckPair& pair, PhaseActions& actions)
   WIN32_FILE_ATTRIBUTE_DATA sourceData;
   if (!GetFileAttributesExA(source.c_str(), GetFileExInfoStandard, &sourceData)) {
     const DWORD error = GetLastError();
-    ErrorLog() << "Ошибка " << error << " чтения аттрибутов файла \"" << source << "\"" << std::endl;
+    ErrorLog() << "Ошибка " << error << " чтения аттрибутов файла \"" << source << "\"" << EndLine;
     CountError(config);
     return;
   }

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <ostream>
 #include <vector>
 
 #include "config/sync_config.h"
@@ -19,7 +18,7 @@ bool IsGone(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERRO
 
 void ReportFailure(SyncConfig& config, DWORD error, const char* what, const std::string& path) {
   ++config.errorCount;
-  ErrorLog() << "Ошибка " << error << " удаления " << what << " \"" << path << "\"" << std::endl;
+  ErrorLog() << "Ошибка " << error << " удаления " << what << " \"" << path << "\"" << EndLine;
 }
 
 class TreeRemover {

@@ -76,7 +76,7 @@ void RemoveReadOnlyAside(const std::string& aside) {
   BY_HANDLE_FILE_INFORMATION info;
   if (!GetFileInformationByHandle(file.Get(), &info)) return;
   if (info.nNumberOfLinks != 1) {
-    StatsLog() << KeptHardLinkLine(aside) << std::endl;
+    StatsLog() << KeptHardLinkLine(aside) << EndLine;
     return;
   }
   FILE_BASIC_INFO basic{};

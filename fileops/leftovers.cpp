@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <ostream>
 #include <string>
 
 #include "config/sync_config.h"
@@ -41,7 +40,7 @@ void TidyLeftover(const LeftoverFile& leftover) {
     // Never over anything: a name taken since the scan stays as it is.
     if (MoveFileExW(ExtendedWidePath(leftover.path.c_str()).c_str(),
                     ExtendedWidePath(leftover.moveBackTo.c_str()).c_str(), 0)) {
-      StatsLog() << MovedBackLine(leftover.path, leftover.moveBackTo) << std::endl;
+      StatsLog() << MovedBackLine(leftover.path, leftover.moveBackTo) << EndLine;
     }
     return;
   }

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <ostream>
-
 #include "config/sync_config.h"
 #include "fileops/long_path_copy.h"
 #include "log/logs.h"
@@ -53,7 +51,7 @@ bool LinkGuard::MayWriteIn(SyncConfig& config, const std::string& directory) {
       known = known_.emplace(key, state).first;
       if (state == State::Link) {
         ++config.errorCount;
-        ErrorLog() << "Ошибка " << kLinkInTarget << " записи в каталог \"" << step << "\\\"" << std::endl;
+        ErrorLog() << "Ошибка " << kLinkInTarget << " записи в каталог \"" << step << "\\\"" << EndLine;
       }
     }
     if (known->second == State::Link) return false;

@@ -144,7 +144,7 @@ bool RenameOver(SyncConfig* run, const std::string& made, const char* target, As
         if (readOnly) {
           RemoveReadOnlyAside(aside);
         } else {
-          StatsLog() << MovedAsideLine(target, aside) << std::endl;
+          StatsLog() << MovedAsideLine(target, aside) << EndLine;
           // Gone now unless still in use; else a later run removes it.
           std::uint32_t ignored = 0;
           (void)RemoveTargetFile(nullptr, aside.c_str(), targetIsLink ? FILE_ATTRIBUTE_REPARSE_POINT : 0, ignored);
@@ -161,7 +161,7 @@ bool RenameOver(SyncConfig* run, const std::string& made, const char* target, As
     }
     ++retries;
   }
-  if (retries != 0) StatsLog() << RetriedLine(target, retries) << std::endl;
+  if (retries != 0) StatsLog() << RetriedLine(target, retries) << EndLine;
   if (!renamed) {
     if (clearedReadOnly != 0) SetFileAttributesW(wideTarget.c_str(), clearedReadOnly);
     RemoveMade(wideMade);

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <ostream>
 #include <string>
 
 #include "config/sync_config.h"
@@ -47,11 +46,11 @@ bool CopyAndLog(SyncConfig& config, const std::string& source, const std::string
     // program and a full disk can be told apart.
     ErrorLog() << "Ошибка копирования файла \"" << source << "\" в \"" << target << "\""
                << ReasonSuffix(error, SystemMessage(error))
-               << (keptAside.empty() ? std::string() : KeptAsideText(keptAside)) << std::endl;
+               << (keptAside.empty() ? std::string() : KeptAsideText(keptAside)) << EndLine;
     CountError(config);
     return false;
   }
-  StatsLog() << CopyFileLine(source, target) << std::endl;
+  StatsLog() << CopyFileLine(source, target) << EndLine;
   // Through the copy's own extended path: the narrow call would drop a
   // trailing dot or space and set the attributes of another file.
   if (config.clearReadOnly && (sourceAttributes & FILE_ATTRIBUTE_READONLY)) {
@@ -109,13 +108,13 @@ class TargetActions : public PhaseActions {
   void OnWorkBegins(SyncConfig& config, const WorkTotals& totals) override {
     HWND__* window = config.progressWindowHandle;
     SendProgressText(window, "Копирование");
-    StatsLog() << "собственно, синхронизация:" << std::endl;
+    StatsLog() << "собственно, синхронизация:" << EndLine;
     if (window != nullptr) SendProgressStart(window, totals);
   }
 
   void OnRemoveDirectory(SyncConfig& config, const std::string& directory) override {
     if (!links_.MayWriteIn(config, ParentOf(directory))) return;
-    StatsLog() << RemoveDirectoryLine(directory) << std::endl;
+    StatsLog() << RemoveDirectoryLine(directory) << EndLine;
     // Files kept as the user's ([Пропустить существующие]) stay, and so
     // does the directory around them.
     DeleteTree(config, directory, SystemLister(), KeepSkippedFiles::Yes);
@@ -123,16 +122,16 @@ class TargetActions : public PhaseActions {
 
   void OnRemoveFile(SyncConfig& config, const std::string& path, const FileEntry& entry) override {
     if (!links_.MayWriteIn(config, ParentOf(path))) return;
-    StatsLog() << RemoveFileLine(path) << std::endl;
+    StatsLog() << RemoveFileLine(path) << EndLine;
     std::uint32_t error = 0;
     if (RemoveTargetFile(&config, path.c_str(), entry.attributes, error)) return;
-    ErrorLog() << "Ошибка " << error << " удаления файла \"" << path << "\"" << std::endl;
+    ErrorLog() << "Ошибка " << error << " удаления файла \"" << path << "\"" << EndLine;
     CountError(config);
   }
 
   void OnCreateDirectory(SyncConfig& config, const std::string& path) override {
     if (!links_.MayWriteIn(config, ParentOf(path))) return;
-    StatsLog() << CreateDirectoryLine(path) << std::endl;
+    StatsLog() << CreateDirectoryLine(path) << EndLine;
     // The extended path, as the copies take it: the narrow call would drop
     // a trailing dot or space and find another directory.
     if (CreateDirectoryW(ExtendedWidePath(path.c_str()).c_str(), nullptr)) {
@@ -140,7 +139,7 @@ class TargetActions : public PhaseActions {
       return;
     }
     const DWORD error = GetLastError();
-    ErrorLog() << "Ошибка " << error << " создания каталога \"" << path << "\"" << std::endl;
+    ErrorLog() << "Ошибка " << error << " создания каталога \"" << path << "\"" << EndLine;
     CountError(config);
   }
 
@@ -162,7 +161,7 @@ class TargetActions : public PhaseActions {
         changedSincePublished) {
       // Taken as it is now, which is not the release that was published.
       ErrorLog() << "Ошибка: файл \"" << source
-                 << "\" изменен после публикации списка источника, опубликуйте список заново" << std::endl;
+                 << "\" изменен после публикации списка источника, опубликуйте список заново" << EndLine;
       CountError(config);
     }
   }

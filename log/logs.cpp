@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <iostream>
 #include <string>
 
 namespace {
@@ -22,27 +21,27 @@ struct LogFile {
 
 LogFile g_stats;
 LogFile g_errors;
+LogStream g_statsLines(stdout);
+LogStream g_errorLines(stderr);
 
 // The null device keeps the C stream valid after its file is closed, so a
-// later insertion is silently dropped instead of writing to a closed FILE.
+// later write is silently dropped instead of going to a closed FILE.
 void AttachToNullDevice(FILE* stream) { (void)std::freopen("NUL", "w", stream); }
 
-// Insertions into a failed C++ stream stop at once. Writing them through to
-// the null device instead would cost a system call per inserted piece
-// (Wine: a server round trip each), several per copied file.
-void Discard(std::ostream& cppStream) { cppStream.setstate(std::ios::badbit); }
-
-void Attach(LogFile& log, FILE* stream, std::ostream& cppStream, const std::string& path) {
+// A log whose file is gone drops its lines at once. Writing them through to
+// the null device instead would cost a system call per line (Wine: a server
+// round trip each), several per copied file.
+void Attach(LogFile& log, FILE* stream, LogStream& lines, const std::string& path) {
   log.path = path;
-  cppStream.clear();
+  lines.WriteTo(stream);
   if (std::freopen(path.c_str(), "w", stream) != nullptr) {
     log.state = LogState::Open;
-    // Buffered, so that a line reaches the file in one write at its flush.
+    // Buffered, so that a line reaches the file in one write at its end.
     std::setvbuf(stream, nullptr, _IOFBF, 4096);
   } else {
     AttachToNullDevice(stream);
     log.state = LogState::Unavailable;
-    Discard(cppStream);
+    lines.Discard();
   }
 }
 
@@ -61,27 +60,24 @@ void Detach(LogFile& log, FILE* stream) {
 
 }  // namespace
 
-std::ostream& ErrorLog() { return std::cerr; }
-std::ostream& StatsLog() { return std::cout; }
+LogStream& ErrorLog() { return g_errorLines; }
+LogStream& StatsLog() { return g_statsLines; }
 
 void OpenLogs(const char* targetDir) {
   const std::string dir(targetDir);
-  Attach(g_stats, stdout, std::cout, dir + "velkarin.out");
-  Attach(g_errors, stderr, std::cerr, dir + "velkarin.err");
+  Attach(g_stats, stdout, g_statsLines, dir + "velkarin.out");
+  Attach(g_errors, stderr, g_errorLines, dir + "velkarin.err");
 }
 
 void CloseStatsLogEarly() {
   if (g_stats.state != LogState::Open) return;
-  std::cout.flush();
   Detach(g_stats, stdout);
   g_stats.state = LogState::ClosedEarly;
-  Discard(std::cout);
+  g_statsLines.Discard();
 }
 
 void CloseLogs() {
   if (g_errors.state == LogState::Unattached && g_stats.state == LogState::Unattached) return;
-  std::cerr.flush();
-  std::cout.flush();
   const long errorPosition = WritePosition(g_errors, stderr);
   const long statsPosition = WritePosition(g_stats, stdout);
   Detach(g_stats, stdout);
@@ -97,8 +93,10 @@ void CloseLogs() {
   }
   g_errors = LogFile{};
   g_stats = LogFile{};
+  g_errorLines.WriteTo(stderr);
+  g_statsLines.WriteTo(stdout);
 }
 
 bool ErrorLogReachesFile() {
-  return g_errors.state == LogState::Open && std::cerr.good() && !std::ferror(stderr);
+  return g_errors.state == LogState::Open && !g_errorLines.Failed() && !std::ferror(stderr);
 }

@@ -1,16 +1,18 @@
 #pragma once
-// The two logs are the process's standard streams redirected to files in the
-// target directory: ErrorLog is standard error ("velkarin.err"), StatsLog is
-// standard output ("velkarin.out"). A line is written by inserting its pieces
-// and ending with std::endl, so each line reaches the file at once.
-#include <ostream>
+// The two logs in the target directory: ErrorLog is "velkarin.err", StatsLog
+// is "velkarin.out". They are written through the process's standard C
+// streams, redirected to the files: standard error for the errors, standard
+// output for the statistics. A line is written by inserting its pieces and
+// ending with EndLine, so each line reaches the file at once. Until the logs
+// are opened, lines go to the process's own standard streams.
+#include "log/log_stream.h"
 
-[[nodiscard]] std::ostream& ErrorLog();
-[[nodiscard]] std::ostream& StatsLog();
+[[nodiscard]] LogStream& ErrorLog();
+[[nodiscard]] LogStream& StatsLog();
 
 // Redirects standard output to targetDir + "velkarin.out", then standard
 // error to targetDir + "velkarin.err", truncating earlier logs. targetDir
-// ends with a backslash. A file that cannot be created leaves its stream
+// ends with a backslash. A file that cannot be created leaves its log
 // discarding what is written to it.
 void OpenLogs(const char* targetDir);
 
@@ -20,8 +22,9 @@ void OpenLogs(const char* targetDir);
 void CloseStatsLogEarly();
 
 // Closes both logs and deletes those that stayed empty (a statistics log
-// closed early counts as empty). Only files that OpenLogs created are ever
-// deleted. Does nothing when the logs were never opened.
+// closed early counts as empty); both go back to the process's own standard
+// streams. Only files that OpenLogs created are ever deleted. Does nothing
+// when the logs were never opened.
 void CloseLogs();
 
 // True while standard error is attached to the error log file and no write

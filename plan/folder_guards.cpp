@@ -1,7 +1,5 @@
 #include "plan/folder_guards.h"
 
-#include <ostream>
-
 #include "config/final_path_forms.h"
 #include "config/sync_config.h"
 #include "config/system_folders.h"
@@ -16,7 +14,7 @@ bool RefusedAsOverlapping(SyncConfig& config, const RootForms& roots) {
   ++config.errorCount;
   ErrorLog() << "Ошибка: каталог источник \"" << config.sourceDir << "\" и каталог приемник \""
              << config.targetDir << "\" совпадают или вложены один в другой, синхронизация невозможна"
-             << std::endl;
+             << EndLine;
   return true;
 }
 
@@ -25,7 +23,7 @@ bool CutGuard::Refused(const std::string& entry) {
   if (refusal == CutRefusal::None) return false;
   ++config_.errorCount;
   ErrorLog() << "Ошибка: путь \"" << entry << "\" в секции [Вырезать] " << CutRefusalReason(refusal)
-             << std::endl;
+             << EndLine;
   return true;
 }
 

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,7 +23,7 @@
 
 namespace {
 
-void Phase(const char* line) { StatsLog() << line << std::endl; }
+void Phase(const char* line) { StatsLog() << line << EndLine; }
 
 // The source must be there before anything is read or removed.
 bool SourceReachable(SyncConfig& config) {
@@ -33,12 +32,12 @@ bool SourceReachable(SyncConfig& config) {
   ++config.errorCount;
   if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
     ErrorLog() << "Ошибка: каталог источник \"" << config.sourceDir
-               << "\" не существует, синхронизация невозможна" << std::endl;
+               << "\" не существует, синхронизация невозможна" << EndLine;
   } else if (error == ERROR_BAD_NETPATH) {
-    ErrorLog() << "Ошибка: сетевой путь \"" << config.sourceDir << "\" не найден" << std::endl;
+    ErrorLog() << "Ошибка: сетевой путь \"" << config.sourceDir << "\" не найден" << EndLine;
   } else {
     ErrorLog() << "Ошибка: " << error << " доступа к каталогу источнику \"" << config.sourceDir
-               << "\", синхронизация невозможна" << std::endl;
+               << "\", синхронизация невозможна" << EndLine;
   }
   return false;
 }
@@ -56,7 +55,7 @@ bool SourceEmptyWhileTargetIsNot(SyncConfig& config) {
   }
   ++config.errorCount;
   ErrorLog() << "Ошибка: каталог источник \"" << config.sourceDir
-             << "\" пуст, синхронизация невозможна" << std::endl;
+             << "\" пуст, синхронизация невозможна" << EndLine;
   return true;
 }
 
@@ -72,7 +71,7 @@ bool RefusedAsOutsideTarget(SyncConfig& config, const std::string& name, const c
   if (StaysInsideRoot(name)) return false;
   ++config.errorCount;
   ErrorLog() << "Ошибка: путь \"" << name << "\" в секции [" << section
-             << "] ведет за пределы каталога приемника" << std::endl;
+             << "] ведет за пределы каталога приемника" << EndLine;
   return true;
 }
 
@@ -118,7 +117,7 @@ void ResolveFullPathEntries(SyncConfig& config) {
   const auto resolve = [&](std::vector<std::string>& list, const char* section, RootCase rule) {
     for (const std::string& entry : RelativiseFullPathEntries(list, source, target, rule)) {
       StatsLog() << "запись \"" << entry << "\" секции [" << section
-                 << "] вне каталогов источника и приемника, не применяется" << std::endl;
+                 << "] вне каталогов источника и приемника, не применяется" << EndLine;
     }
   };
   resolve(config.ignoreList, "Игнорировать", RootCase::Windows1251);
@@ -155,7 +154,7 @@ bool ReadSourceSnapshot(SyncConfig& config, DirNode* source, DirectoryLister& li
     const ListingRead read = ReadPublishedListing(config.sourceDir, source);
     if (read.use == ListingUse::Used) {
       StatsLog() << "источник прочитан из списка \"" << read.path << "\", опубликованного "
-                 << LocalTimeText(read.published) << std::endl;
+                 << LocalTimeText(read.published) << EndLine;
       config.sourceFromListing = true;
       LeaveOutIgnored(source, "", config.ignoreList);
       LeaveOutListingFiles(source);
@@ -163,7 +162,7 @@ bool ReadSourceSnapshot(SyncConfig& config, DirNode* source, DirectoryLister& li
     }
     if (read.use == ListingUse::Refused) {
       StatsLog() << "список источника \"" << read.path << "\" не используется (" << read.reason
-                 << "): каталог источник сканируется полностью" << std::endl;
+                 << "): каталог источник сканируется полностью" << EndLine;
     }
   }
   if (!ScanSource(config, source, config.sourceDir, "", lister)) return false;

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <iostream>
-#include <sstream>
 #include <string>
 #include <vector>
 

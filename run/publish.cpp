@@ -3,8 +3,6 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <iostream>
-#include <sstream>
 #include <string>
 
 #include "config/ini_file.h"

@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <ostream>
 #include <string>
 
 #include "config/sync_config.h"
@@ -66,10 +65,10 @@ void RunCommand(HWND window, const SyncConfig& config) {
   if (OpenWithShell(config.runCommand, config.runArguments, directory.empty() ? nullptr : directory.c_str(),
                     error)) {
     StatsLog() << "Выполнение команды \"" << config.runCommand << "\" рабочий каталог \"" << directory << "\""
-               << std::endl;
+               << EndLine;
     return;
   }
   ErrorLog() << "Ошибка " << error << " выполнения команды \"" << config.runCommand
-             << "\" рабочий каталог \"" << directory << "\"" << std::endl;
+             << "\" рабочий каталог \"" << directory << "\"" << EndLine;
   ShowWorkerBox(window, CannotStartText(config.runCommand, error).c_str(), MB_OK);
 }

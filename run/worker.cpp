@@ -1,7 +1,6 @@
 #include "run/worker.h"
 
 #include <new>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -39,7 +38,7 @@ bool SynchroniseWithinMemory(SyncConfig& config) {
     std::vector<DirRecord>().swap(config.targetWorkList);
     std::vector<LeftoverFile>().swap(config.leftovers);
     ++config.errorCount;
-    ErrorLog() << kOutOfMemoryLine << std::endl;
+    ErrorLog() << kOutOfMemoryLine << EndLine;
     return false;
   }
 }
@@ -48,7 +47,7 @@ void DecideAfterRun(HWND window, SyncConfig& config) {
   const std::string quotedPath =
       "\"" + CheckedExecutablePath(config) + "\"?";
   if (IsApplicationRunning(config)) {
-    ErrorLog() << "Ошибка: приложение уже запущено, синхронизация невозможна" << std::endl;
+    ErrorLog() << "Ошибка: приложение уже запущено, синхронизация невозможна" << EndLine;
     if (AskYes(window, "Приложение уже запущено, синхронизация невозможна!\nПопытаться выполнить\n" +
                            quotedPath)) {
       RunCommand(window, config);
@@ -77,7 +76,7 @@ void RunWorkerFlow(HWND window, SyncConfig& config) {
   } catch (const std::bad_alloc&) {
     // Anywhere else in the worker (the running check, the command): an
     // exception leaving the thread would end the program without a word.
-    ErrorLog() << "Ошибка: недостаточно памяти" << std::endl;
+    ErrorLog() << "Ошибка: недостаточно памяти" << EndLine;
     Tell(window, "Недостаточно памяти.\nПрограмма будет закрыта.");
   }
   if (window != nullptr && !config.Stopped()) ProgressWindow::RequestClose(window);

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstring>
 #include <deque>
-#include <ostream>
 #include <unordered_set>
 #include <vector>
 
@@ -32,7 +31,7 @@ FileEntry MakeFileEntry(const ListedItem& item) {
 
 void ReportUnlistable(SyncConfig& config, DWORD error, const std::string& directoryPath) {
   ++config.errorCount;
-  ErrorLog() << "Ошибка " << error << " чтения каталога \"" << directoryPath << "\"" << std::endl;
+  ErrorLog() << "Ошибка " << error << " чтения каталога \"" << directoryPath << "\"" << EndLine;
 }
 
 
@@ -238,14 +237,14 @@ void ReportRepeatedName(SyncConfig& config, const std::string& directoryPath, co
                         bool runWouldAct) {
   if (runWouldAct) ++config.errorCount;
   ErrorLog() << "Ошибка " << kNameRepeated << " чтения имени \"" << directoryPath << name
-             << "\": такое имя без учета регистра уже есть в каталоге" << std::endl;
+             << "\": такое имя без учета регистра уже есть в каталоге" << EndLine;
 }
 
 void ReportUnrepresentableName(SyncConfig& config, const std::string& directoryPath,
                                const ListedItem& item, bool runWouldAct) {
   if (runWouldAct) ++config.errorCount;
   ErrorLog() << "Ошибка " << kNameNotRepresentable << " чтения имени \"" << directoryPath
-             << item.name << "\"" << std::endl;
+             << item.name << "\"" << EndLine;
 }
 
 // A share on a case-sensitive file system (or a listing made there) may

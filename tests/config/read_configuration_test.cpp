@@ -28,7 +28,7 @@ struct Loaded {
   std::string thrown;
   unsigned long thrownError = 0;
   // At the throw: neither log was attached, nor tried and given up on (a
-  // log that cannot be created leaves its C++ stream failed).
+  // log that cannot be created leaves its log discarding).
   bool logsUntouchedAtThrow = false;
   bool clearReadOnly = false, deleteUnneeded = false, askOnError = false, writeStatistics = false;
   std::string runCommand, runArguments, runningCheckName, sourceDir, targetDir;
@@ -54,7 +54,7 @@ Loaded LoadFile(const std::string& iniPath, bool reportThrown = false) {
       loaded.threw = true;
       loaded.thrown = error.text;
       loaded.thrownError = error.systemError;
-      loaded.logsUntouchedAtThrow = !ErrorLogReachesFile() && std::cerr.good() && std::cout.good();
+      loaded.logsUntouchedAtThrow = !ErrorLogReachesFile() && !ErrorLog().Discarding() && !StatsLog().Discarding();
       if (reportThrown) ReportThrownText(error.systemError, error.text);
     }
     std::fflush(stdout);

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """The release package as an administrator gets it: build/velkarin-<version>.zip
 (written by scripts/package, which scripts/test runs first) holds the four
-entries, each the file it stands for, and the unpacked 64-bit program
-synchronises a small sample under Wine.
+entries, each the file it stands for, its programs within their sizes,
+and the unpacked 64-bit program synchronises a small sample under Wine.
 
   package_test.py <repository> <version>
 """
@@ -16,6 +16,9 @@ import zipfile
 repo, version = sys.argv[1], sys.argv[2]
 failures = []
 sizes = {}
+# Every start on every workstation reads the whole program from the share:
+# each packaged program stays within its size.
+size_limits = {"x64/velkarin.exe": 800 * 1024, "x86/velkarin.exe": 900 * 1024}
 
 
 def check(condition, message):
@@ -91,6 +94,8 @@ try:
                   f"{entry} carries debugging sections: {names}")
             check(b"velkarin.exe.debug\0" in data, f"{entry} has no debug link to velkarin.exe.debug")
             sizes[entry] = len(data)
+            check(len(data) <= size_limits[entry],
+                  f"{entry} is {len(data):,} bytes, above its limit of {size_limits[entry]:,} bytes")
 
     # A sample run beside the unpacked program: no command, no running
     # check, no question.
