@@ -10,13 +10,13 @@ namespace {
 
 const char kLoadFailed[] = "Ошибка в файле инициализации";
 
-std::string MainSection(const std::string& keys) { return "[Основные параметры]\n" + keys; }
+std::string MainKeys(const std::string& keys) { return "[Основные параметры]\n" + keys; }
 
 }  // namespace
 
 TEST(Configuration, EmptyTargetShowsBothBoxesAndWritesNoLog) {
   TempDir dir("et");
-  WriteIni(dir / "velkarin.ini", MainSection("КаталогПриемник=\nКаталогИсточник=" + dir.Path() + "\n"));
+  WriteIni(dir / "velkarin.ini", MainKeys("КаталогПриемник=\nКаталогИсточник=" + dir.Path() + "\n"));
   const VelkarinRun run = RunVelkarin("", dir.Path(), {ProgramBox(), ProgramBox()});
   ASSERT_TRUE(run.exited);
   EXPECT_EQ(run.exitCode, 0u);
@@ -33,7 +33,7 @@ TEST(Configuration, EmptyTargetShowsBothBoxesAndWritesNoLog) {
 
 TEST(Configuration, EmptySourceIsLoggedInTheTarget) {
   TempDir dir("es");
-  WriteIni(dir / "my.ini", MainSection("КаталогПриемник=" + (dir / "Приемник") +
+  WriteIni(dir / "my.ini", MainKeys("КаталогПриемник=" + (dir / "Приемник") +
                                        "\nКаталогИсточник=\nВыводитьСтатистикуСинхронизации=да\n"));
   const VelkarinRun run = RunVelkarin("my.ini", dir.Path(), {ProgramBox()});
   ASSERT_TRUE(run.exited);
@@ -48,7 +48,7 @@ TEST(Configuration, TargetBlockedByAFileIsShownBecauseNoLogIsOpen) {
   TempDir dir("blk");
   WriteFileBytes(dir / "Каду", "not a directory");
   WriteIni(dir / "velkarin.ini",
-           MainSection("КаталогПриемник=" + (dir / "Каду\\Клиент") + "\nКаталогИсточник=" + dir.Path() + "\n"));
+           MainKeys("КаталогПриемник=" + (dir / "Каду\\Клиент") + "\nКаталогИсточник=" + dir.Path() + "\n"));
   const VelkarinRun run = RunVelkarin("", dir.Path(), {ProgramBox()});
   ASSERT_TRUE(run.exited);
   EXPECT_EQ(run.exitCode, 0u);
@@ -62,7 +62,7 @@ TEST(Configuration, TargetBlockedByAFileIsShownBecauseNoLogIsOpen) {
 
 TEST(Configuration, NetworkTargetWithoutShareIsAnInvalidName) {
   TempDir dir("unc");
-  WriteIni(dir / "velkarin.ini", MainSection("КаталогПриемник=\\\\srv\nКаталогИсточник=" + dir.Path() + "\n"));
+  WriteIni(dir / "velkarin.ini", MainKeys("КаталогПриемник=\\\\srv\nКаталогИсточник=" + dir.Path() + "\n"));
   const VelkarinRun run = RunVelkarin("", dir.Path(), {ProgramBox()});
   ASSERT_TRUE(run.exited);
   ASSERT_TRUE(run.boxes[0].shown);
@@ -73,7 +73,7 @@ TEST(Configuration, NetworkTargetWithoutShareIsAnInvalidName) {
 TEST(Configuration, OverlongTargetIsRefusedLikeAnEmptyOne) {
   TempDir dir("ol");
   WriteIni(dir / "velkarin.ini",
-           MainSection("КаталогПриемник=C:\\" + std::string(1021, 'x') + "\nКаталогИсточник=" + dir.Path() + "\n"));
+           MainKeys("КаталогПриемник=C:\\" + std::string(1021, 'x') + "\nКаталогИсточник=" + dir.Path() + "\n"));
   const VelkarinRun run = RunVelkarin("", dir.Path(), {ProgramBox(), ProgramBox()});
   ASSERT_TRUE(run.exited);
   ASSERT_TRUE(run.boxes[0].shown);

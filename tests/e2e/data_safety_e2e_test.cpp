@@ -17,10 +17,6 @@ class DataSafety : public Sync {
  protected:
   std::string outside = dir / "outside";
 
-  // A copy error line up to the system's code (UpToReasonCode).
-  std::string CopyError(const std::string& from, const std::string& to, unsigned code) {
-    return "Ошибка копирования файла \"" + from + "\" в \"" + to + "\" (" + std::to_string(code) + ": ";
-  }
   // The files of `directory` (not below it), read through extended paths;
   // the logs left out.
   Tree ExtendedTree(const std::string& directory) {
@@ -156,15 +152,12 @@ TEST_F(DataSafety, ASecondStartOnTheSameTargetEndsAtOnceAndTouchesNothing) {
   WaitingClient client(Widen(target + "\\kadu.exe"), dir / "release", target);
   ASSERT_TRUE(client.Running());
   const auto ini = [&](const std::string& targetPath, const std::string& check) {
-    return "[Основные параметры]\nКаталогИсточник=" + source + "\nКаталогПриемник=" + targetPath +
-           "\nВыводитьСтатистикуСинхронизации=да\nВыполнить=\nВопросПриОшибке=нет\n"
-           "ПроверятьЗапущеноЛиУже=" + check + "\n";
+    return RunIniText("КаталогПриемник=" + targetPath + "\nПроверятьЗапущеноЛиУже=" + check + "\n");
   };
   WriteIni(dir / "velkarin.ini", ini(target, "kadu.exe"));
-  PROCESS_INFORMATION first{};
-  ASSERT_TRUE(StartProcess("\"" + ExeDir() + "\\velkarin.exe\"", dir.Path(), first));
+  RunningVelkarin first("", dir.Path());
   const std::string errorLine = "Ошибка: приложение уже запущено, синхронизация невозможна\r\n";
-  for (int i = 0; i < 1000 && Log("velkarin.err") != errorLine; ++i) Sleep(20);
+  WaitUntil([&] { return Log("velkarin.err") == errorLine || !first.Running(); }, 20000);
   ASSERT_EQ(Log("velkarin.err"), errorLine) << "the first run did not reach its question";
 
   WriteIni(dir / "second.ini", ini(dir.Path() + "\\ПРИЕМНИК", ""));
@@ -173,11 +166,9 @@ TEST_F(DataSafety, ASecondStartOnTheSameTargetEndsAtOnceAndTouchesNothing) {
   EXPECT_EQ(Log("velkarin.err"), errorLine) << "the second start touched the first run's log";
   EXPECT_FALSE(Exists(target + "\\a.txt")) << "the second start synchronised";
 
-  BoxAnswerer answer("Синхронизация", "no");
+  BoxAnswerer answer(kWorkerCaption, "no");
   EXPECT_TRUE(answer.Finish().shown);
-  EXPECT_EQ(WaitForSingleObject(first.hProcess, 30000), WAIT_OBJECT_0);
-  CloseHandle(first.hProcess);
-  CloseHandle(first.hThread);
+  EXPECT_TRUE(first.WaitForExit(30000));
 }
 
 TEST_F(DataSafety, NamesNearTheLengthLimitAreCopiedReplacedAndDeleted) {

@@ -48,13 +48,6 @@ class FullTarget : public Sync {
         << "the test's tmpfs at " << unixTarget_ << " could not be unmounted";
   }
 
-  // A copy that did not fit, up to the system's code (UpToReasonCode):
-  // ERROR_DISK_FULL.
-  std::string CopyError(const std::string& relative) {
-    return "Ошибка копирования файла \"" + source + "\\.\\" + relative + "\" в \"" + target + "\\.\\" +
-           relative + "\" (112: ";
-  }
-
  private:
   std::string unixTarget_;
   bool mounted_ = false;
@@ -72,7 +65,7 @@ TEST_F(FullTarget, UpdateThatDoesNotFitLeavesTheOldFileWhole) {
   SetWriteTime(source + "\\kadu.dll", kBaseTime + 100 * kSecond);
 
   Run("", "", "", true);
-  EXPECT_EQ(ErrorLines(), (std::set<std::string>{CopyError("kadu.dll")}));
+  EXPECT_EQ(ErrorLines(), (std::set<std::string>{CopyError("kadu.dll", ERROR_DISK_FULL)}));
   EXPECT_TRUE(ReadFileBytes(target + "\\kadu.dll") == oldBytes) << "the old file is no longer whole";
   EXPECT_EQ(Temporaries(target), Lines{});
 }
@@ -82,7 +75,7 @@ TEST_F(FullTarget, NewFileThatDoesNotFitLeavesNothingUnderItsName) {
   WriteFileBytes(source + "\\big.bin", std::string(400000, 'b'));
 
   Run("", "", "", true);
-  EXPECT_EQ(ErrorLines(), (std::set<std::string>{CopyError("big.bin")}));
+  EXPECT_EQ(ErrorLines(), (std::set<std::string>{CopyError("big.bin", ERROR_DISK_FULL)}));
   EXPECT_FALSE(Exists(target + "\\big.bin")) << "a half file under the final name";
   EXPECT_EQ(ReadFileBytes(target + "\\small.txt"), "small.txt");
   EXPECT_EQ(Temporaries(target), Lines{});
@@ -93,21 +86,18 @@ TEST_F(Sync, RunKilledMidCopyLeavesNoHalfFileAndTheNextRunCleansUp) {
   MakeTree(source, {"a.txt"});
   WriteFileBytes(source + "\\big.bin", big);
   MakeTree(target, {});
-  WriteIni(dir / "velkarin.ini", "[Основные параметры]\nКаталогИсточник=" + source + "\nКаталогПриемник=" +
-                                     target + "\nВыводитьСтатистикуСинхронизации=да\nВыполнить=\n"
-                                              "ПроверятьЗапущеноЛиУже=\nВопросПриОшибке=нет\n");
+  WriteRunIni();
   // Killed as soon as anything of the large file shows in the target: the
   // test wakes when a name in the target changes or the run ends.
   const HANDLE changes = FindFirstChangeNotificationA(target.c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME);
   ASSERT_NE(changes, INVALID_HANDLE_VALUE) << "the target cannot be watched, error " << GetLastError();
-  PROCESS_INFORMATION process{};
-  const bool started = StartProcess("\"" + ExeDir() + "\\velkarin.exe\"", dir.Path(), process);
+  RunningVelkarin program("", dir.Path());
   bool seen = false, timedOut = false;
-  while (started) {
+  while (program.Started()) {
     WIN32_FIND_DATAA data;
     seen = win32::ScopedFind(FindFirstFileA((target + "\\big.bin*").c_str(), &data)).Valid();
     if (seen) break;
-    const HANDLE events[] = {process.hProcess, changes};
+    const HANDLE events[] = {program.Handle(), changes};
     const DWORD woke = WaitForMultipleObjects(2, events, FALSE, 120000);
     if (woke != WAIT_OBJECT_0 + 1) {
       timedOut = woke != WAIT_OBJECT_0;  // else the run has ended
@@ -116,11 +106,8 @@ TEST_F(Sync, RunKilledMidCopyLeavesNoHalfFileAndTheNextRunCleansUp) {
     FindNextChangeNotification(changes);
   }
   FindCloseChangeNotification(changes);
-  ASSERT_TRUE(started) << "cannot start velkarin.exe";
-  TerminateProcess(process.hProcess, 9);
-  WaitForSingleObject(process.hProcess, 10000);
-  CloseHandle(process.hProcess);
-  CloseHandle(process.hThread);
+  ASSERT_TRUE(program.Started()) << "cannot start velkarin.exe";
+  program.Kill();
   ASSERT_FALSE(timedOut) << "neither a change in the target nor the run's end came within two minutes";
   ASSERT_TRUE(seen) << "the run ended before its large copy could be interrupted";
 

@@ -4,10 +4,7 @@
 // was not asked to.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
 #include <set>
-#include <thread>
 
 #include "tests/e2e/sync_fixture.h"
 
@@ -16,23 +13,7 @@ using namespace testing_support;
 
 namespace {
 
-class Faults : public Sync {
- protected:
-  // A copy error line up to the system's code (UpToReasonCode).
-  std::string CopyError(const std::string& relative, unsigned code) {
-    return "Ошибка копирования файла \"" + source + "\\.\\" + relative + "\" в \"" + target + "\\.\\" +
-           relative + "\" (" + std::to_string(code) + ": ";
-  }
-};
-
-// The first subdirectory of `root`, or "" while it has none.
-std::string FirstSubdirectory(const std::string& root) {
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA((root + "\\d*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return "";
-  FindClose(find);
-  return data.cFileName;
-}
+class Faults : public Sync {};
 
 }  // namespace
 
@@ -58,37 +39,30 @@ TEST_F(Faults, EmptySourceDeletesNothingWhenTheRunCouldDelete) {
 }
 
 TEST_F(Faults, SourceFilesRemovedWhileTheRunCopies) {
-  std::vector<std::string> items;
-  for (int d = 0; d < 30; ++d) {
-    const std::string directory = "d" + std::to_string(d) + "\\";
-    items.push_back(directory);
-    for (int f = 0; f < 100; ++f) items.push_back(directory + "f" + std::to_string(f) + ".txt");
-  }
-  MakeTree(source, items);
+  const std::vector<std::string> items = MakeGeneratedTree(source, 8, 40);
+  // The run's result depends on what it had copied: answer the error box
+  // if it comes.
+  WriteRunIni();
+  RunningVelkarin program("", dir.Path());
+  BoxAnswerer errorBox(kWorkerCaption, "ok", 15000);
 
-  // Once copying has begun, files not yet copied vanish from the source.
+  // Once copying has begun, files not yet copied vanish from the source,
+  // while the abort question holds the run.
   std::vector<std::string> removed;
-  std::atomic<bool> done{false};
-  std::thread saboteur([&] {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!done && FirstSubdirectory(target).empty() && std::chrono::steady_clock::now() < deadline) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    for (std::size_t i = items.size(); i-- > 0 && removed.size() < 60;) {
-      const std::string& item = items[i];
-      if (item.back() == '\\' || Exists(target + "\\" + item)) continue;
-      if (DeleteFileA((source + "\\" + item).c_str())) removed.push_back(item);
-    }
-  });
-  // The run's result depends on the race: answer the error box if it comes.
-  WriteIni(dir / "velkarin.ini", "[Основные параметры]\nКаталогИсточник=" + source +
-                                     "\nКаталогПриемник=" + target +
-                                     "\nВыводитьСтатистикуСинхронизации=да\nВыполнить=\n"
-                                     "ПроверятьЗапущеноЛиУже=\nВопросПриОшибке=нет\n");
-  const VelkarinRun run = RunVelkarin("", dir.Path(), {{"Синхронизация", "ok"}});
-  done = true;
-  saboteur.join();
-  EXPECT_TRUE(run.exited);
+  HWND window = WaitForProgressWindow(program);
+  ASSERT_TRUE(window != nullptr) << "no progress window";
+  ASSERT_TRUE(WaitForPath(target + "\\d*", program)) << "the run ended before it copied the generated tree";
+  PressEscape(window);
+  HWND question = WaitForBox(kWindowCaption, program);
+  ASSERT_TRUE(question != nullptr) << "the abort question did not come";
+  for (std::size_t i = items.size(); i-- > 0 && removed.size() < 60;) {
+    const std::string& item = items[i];
+    if (item.back() == '\\' || Exists(target + "\\" + item)) continue;
+    if (DeleteFileA((source + "\\" + item).c_str())) removed.push_back(item);
+  }
+  PressButton(question, IDNO);
+  const BoxReport box = errorBox.Finish();
+  EXPECT_TRUE(program.WaitForExit(30000));
 
   // Each removed file was either copied before it went, or is one logged,
   // counted error; every other file arrived whole.
@@ -99,7 +73,7 @@ TEST_F(Faults, SourceFilesRemovedWhileTheRunCopies) {
     failed.insert(item);
   }
   ASSERT_FALSE(failed.empty()) << "every removed file had been copied: the test raced ahead";
-  EXPECT_TRUE(run.boxes[0].shown);
+  EXPECT_TRUE(box.shown);
   std::set<std::string> expected;
   for (const std::string& item : failed) expected.insert(CopyError(item, ERROR_FILE_NOT_FOUND));
   EXPECT_EQ(ErrorLines(), expected);

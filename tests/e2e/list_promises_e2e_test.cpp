@@ -68,12 +68,7 @@ TEST_F(ListPromises, FullPathsInsideTheRootsStandForTheirRelativePaths) {
   EXPECT_EQ(ReadFileBytes(target + "\\Данные\\user.db"), "Данные\\user.db") << "ignored by its full path";
   EXPECT_EQ(ReadFileBytes(source + "\\old.dll"), "old.dll") << "a cut entry never deletes on the share";
   EXPECT_FALSE(Exists(target + "\\old.dll")) << "cut from the target";
-  const Lines out = [&] {
-    std::istringstream in(Log("velkarin.out"));
-    Lines lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line.substr(0, line.size() - 1));
-    return lines;
-  }();
+  const Lines out = OutLines();
   ASSERT_FALSE(out.empty());
   EXPECT_EQ(out[0], NeverApplies(outside, "Игнорировать")) << "once, before the run's phases";
   EXPECT_EQ(std::count(out.begin(), out.end(), out[0]), 1);
@@ -95,12 +90,8 @@ TEST_F(ListPromises, FullPathsOnANetworkTarget) {
   const std::string unc = share.Path() + "\\Приемник";
   MakeTree(source, {"a.txt", "old.dll"});
   MakeTree(dir / "share\\Приемник", {"Данные\\", "Данные\\user.db", "old.dll"});
-  WriteIni(dir / "velkarin.ini", "[Основные параметры]\nКаталогИсточник=" + source + "\nКаталогПриемник=" +
-                                     unc +
-                                     "\nВыводитьСтатистикуСинхронизации=да\nВыполнить=\n"
-                                     "ПроверятьЗапущеноЛиУже=\nВопросПриОшибке=нет\nУдалятьНенужныеФайлы=да\n"
-                                     "[Игнорировать]\n" + unc + "\\Данные\n[Вырезать]\n" + source +
-                                     "\\old.dll\n");
+  WriteRunIni("КаталогПриемник=" + unc + "\nУдалятьНенужныеФайлы=да\n",
+              "[Игнорировать]\n" + unc + "\\Данные\n[Вырезать]\n" + source + "\\old.dll\n");
   const VelkarinRun run = RunVelkarin("", dir.Path());
   EXPECT_TRUE(run.exited) << "velkarin.exe did not end by itself";
   const std::string local = dir / "share\\Приемник";

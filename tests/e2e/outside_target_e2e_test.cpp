@@ -91,10 +91,7 @@ TEST_F(OutsideTarget, OwnFilesSurviveWhateverTheListsSay) {
   MakeTree(source, {"a.txt", "velkarin.err", "sub\\", "sub\\velkarin.out"});
   MakeTree(target, {"surplus.txt"});
   // The ini file lives in the target, and no [Игнорировать] names the logs.
-  const std::string ini = "[Основные параметры]\nКаталогИсточник=" + source + "\nКаталогПриемник=" +
-                          target +
-                          "\nВыводитьСтатистикуСинхронизации=да\nВыполнить=\nПроверятьЗапущеноЛиУже=\n"
-                          "ВопросПриОшибке=нет\nУдалятьНенужныеФайлы=да\n[Игнорировать]\n# none\n";
+  const std::string ini = RunIniText("УдалятьНенужныеФайлы=да\n", "[Игнорировать]\n# none\n");
   WriteIni(target + "\\velkarin.ini", ini);
   const std::string written = ReadFileBytes(target + "\\velkarin.ini").value_or("");
   const VelkarinRun run = RunVelkarin(target + "\\velkarin.ini", dir.Path());

@@ -20,6 +20,8 @@ namespace {
 bool MayChange(int x, int y) {
   return (x >= 31 && x < 281 && y >= 58 && y < 83) || (y >= 27 && y < 43) || (x >= 12 && x < 410 && y >= 44 && y < 47);
 }
+// The strip, which moves on its own.
+bool InStrip(int x, int y) { return x >= 12 && x < 410 && y >= 44 && y < 47; }
 bool White(std::uint32_t pixel) { return (pixel & 0xF0F0F0) == 0xF0F0F0; }
 // The bar: its frame's top row white from end to end.
 bool BarShown(const WindowPixels& shot) {
@@ -105,17 +107,12 @@ int Matching(const std::string& pattern, bool withTemporaries = false) {
 TEST(ProgressWindow, CountAndBarWeightedByBytesAsTheAbortQuestionFindsThem) {
   TempDir dir{"count"};
   const std::string source = dir / "Источник", target = dir / "Приемник";
-  // One large file at the root, copied first, then 2,000 empty files: by
+  // One large file at the root, copied first, then 200 empty files: by
   // bytes the bar stands far ahead of the share of files done.
-  const std::uint64_t kLarge = 48 << 20;
-  const int kDirectories = 20, kSmall = 100;
-  MakeTree(source, {});
+  const std::uint64_t kLarge = 16 << 20;
+  const int kDirectories = 4, kSmall = 50;
+  MakeGeneratedTree(source, kDirectories, kSmall, /*empty=*/true);
   WriteFileBytes(source + "\\large.bin", std::string(kLarge, 'L'));
-  for (int d = 0; d < kDirectories; ++d) {
-    const std::string directory = source + "\\d" + std::to_string(d);
-    CreateDirectoryA(directory.c_str(), nullptr);
-    for (int f = 0; f < kSmall; ++f) WriteFileBytes(directory + "\\f" + std::to_string(f), "");
-  }
   const std::uint64_t total = 1 + kDirectories * kSmall;
   WriteIni(dir / "velkarin.ini", QuietMainSection(source, target));
   // No client in the source: the window shows the program's own picture.
@@ -125,10 +122,8 @@ TEST(ProgressWindow, CountAndBarWeightedByBytesAsTheAbortQuestionFindsThem) {
   win32::ScopedGdiObject picture(LoadBitmapA(program.Get(), MAKEINTRESOURCEA(102)));
   ASSERT_TRUE(picture);
 
-  PROCESS_INFORMATION started{};
-  ASSERT_TRUE(StartProcess("\"" + ExeDir() + "\\velkarin.exe\"", dir.Path(), started));
-  win32::ScopedKernelHandle process(started.hProcess), thread(started.hThread);
-  const auto running = [&] { return WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT; };
+  RunningVelkarin run("", dir.Path());
+  ASSERT_TRUE(run.Started());
   // The files copied: the large one and empty ones.
   const auto copiedFiles = [&](bool withTemporaries) {
     int files = Matching(target + "\\large.bin");
@@ -139,13 +134,12 @@ TEST(ProgressWindow, CountAndBarWeightedByBytesAsTheAbortQuestionFindsThem) {
   };
   // Escape once an empty file has begun: the large one is done by then.
   const auto smallBegun = [&] { return copiedFiles(true) > 1; };
-  ASSERT_TRUE(WaitUntil([&] { return smallBegun() || !running(); }, 120000)) << "no copy within two minutes";
+  ASSERT_TRUE(WaitUntil([&] { return smallBegun() || !run.Running(); }, 120000)) << "no copy within two minutes";
   HWND window = FindWindowA("velkarin.v2", nullptr);
-  ASSERT_TRUE(running() && window != nullptr) << "the run ended before an empty file was copied";
-  PostMessageA(window, WM_CHAR, VK_ESCAPE, 1);
-  HWND question = nullptr;
-  const auto asked = [&] { return (question = FindWindowA("#32770", "Синхронизация файлов и каталогов")) != nullptr; };
-  EXPECT_TRUE(WaitUntil(asked, 60000)) << "the abort question did not come";
+  ASSERT_TRUE(run.Running() && window != nullptr) << "the run ended before an empty file was copied";
+  PressEscape(window);
+  HWND question = WaitForBox(kWindowCaption, run);
+  EXPECT_TRUE(question != nullptr) << "the abort question did not come";
 
   // While the question waits, so does the run. Out of the way of the
   // window, which then paints its area again: the count of files done, and
@@ -154,7 +148,7 @@ TEST(ProgressWindow, CountAndBarWeightedByBytesAsTheAbortQuestionFindsThem) {
   WindowPixels shot;
   int copied = 0;
   if (question != nullptr) {
-    SetWindowPos(question, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    MoveAside(question);
     WaitUntil(
         [&] {
           if (!CaptureWindow(window, shot) || shot.width < kAreaLeft + kAreaWidth) return false;
@@ -175,11 +169,9 @@ TEST(ProgressWindow, CountAndBarWeightedByBytesAsTheAbortQuestionFindsThem) {
           return !matched.empty();
         },
         20000, 20);
-    PostMessageA(question, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
+    PressButton(question, IDNO);
   }
-  const bool exited = WaitForSingleObject(process.Get(), 60000) == WAIT_OBJECT_0;
-  if (!exited) TerminateProcess(process.Get(), 255);
-  ASSERT_TRUE(exited) << "velkarin.exe did not end by itself";
+  ASSERT_TRUE(run.WaitForExit(60000)) << "velkarin.exe did not end by itself";
   EXPECT_FALSE(matched.empty()) << "the area never showed \"N из " << total << "\" with the bar at the bytes' share; "
                                 << copied << " files copied, " << (shot.width > 0 ? Filled(shot) : 0)
                                 << " pixels of the bar white";
@@ -189,42 +181,43 @@ TEST(ProgressWindow, CountAndBarWeightedByBytesAsTheAbortQuestionFindsThem) {
 TEST(ProgressWindow, BarMovesOnDuringTheCopyAndCoversNothingElse) {
   TempDir dir{"bar"};
   const std::string source = dir / "Источник", target = dir / "Приемник";
-  std::vector<std::string> many;
-  for (int d = 0; d < 30; ++d) {
-    many.push_back("d" + std::to_string(d) + "\\");
-    for (int f = 0; f < 100; ++f) many.push_back("d" + std::to_string(d) + "\\f" + std::to_string(f));
-  }
-  MakeTree(source, many);
+  const int kDirectories = 8;
+  MakeGeneratedTree(source, kDirectories, 40);
   // The client's picture (bitmap 101 of kadu.exe, 420 x 200).
   WriteFileBytes(source + "\\kadu.exe", *ReadFileBytes(ExeDir() + "\\fake_client.exe"));
   // A pair whose source is missing: an error, so the run ends with a
   // question, during which the window shows what it shows outside the phase.
-  WriteIni(dir / "velkarin.ini", "[Основные параметры]\nКаталогИсточник=" + source + "\nКаталогПриемник=" + target +
-                                     "\nВыполнить=\n[Проверить пары]\nнет.txt=нет.txt\n");
-  PROCESS_INFORMATION process{};
-  ASSERT_TRUE(StartProcess("\"" + ExeDir() + "\\velkarin.exe\"", dir.Path(), process));
+  WriteIni(dir / "velkarin.ini",
+           IniWith(MainSection(source, target), "Выполнить=\n", "[Проверить пары]\nнет.txt=нет.txt\n"));
+  RunningVelkarin run("", dir.Path());
+  HWND window = WaitForProgressWindow(run);
+  ASSERT_TRUE(window != nullptr) << "no progress window";
+  // The bar read twice during the copy, the run held each time by the abort
+  // question: once the first directory of the generated tree is reached and
+  // once half of them are. Then once the run has asked its last question.
   std::vector<WindowPixels> during;
+  for (int reached : {1, kDirectories / 2}) {
+    SCOPED_TRACE("directories reached: " + std::to_string(reached));
+    ASSERT_TRUE(WaitUntil([&] { return CountMatching(target + "\\d*") >= reached || !run.Running(); }, 60000));
+    ASSERT_TRUE(run.Running()) << "the run ended before its copy phase could be held";
+    PressEscape(window);
+    HWND question = WaitForBox(kWindowCaption, run);
+    ASSERT_TRUE(question != nullptr) << "the abort question did not come";
+    // Out of the way of the window, which then paints what lay under it.
+    MoveAside(question);
+    WindowPixels shot;
+    if (CaptureSettled(window, shot, InStrip, BarShown)) during.push_back(std::move(shot));
+    PressButton(question, IDNO);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(question); }, 20000)) << "the question stayed";
+  }
   WindowPixels after;
   bool asked = false;
-  for (int i = 0; i < 3000 && !asked && WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0; ++i) {
-    HWND window = FindWindowA("velkarin.v2", nullptr);
-    if (HWND question = FindWindowA("#32770", "Синхронизация")) {
-      // Out of the way of the window, which then paints what lay under it.
-      SetWindowPos(question, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-      Sleep(500);
-      asked = window != nullptr && CaptureWindow(window, after);
-      PostMessageA(question, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
-    } else if (window != nullptr && IsWindowVisible(window)) {
-      WindowPixels shot;
-      if (CaptureWindow(window, shot) && BarShown(shot)) during.push_back(std::move(shot));
-    }
-    Sleep(10);
+  if (HWND question = WaitForBox(kWorkerCaption, run)) {
+    MoveAside(question);
+    asked = CaptureSettled(window, after, InStrip, [](const WindowPixels&) { return true; });
+    PressButton(question, IDNO);
   }
-  const bool exited = WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0;
-  if (!exited) TerminateProcess(process.hProcess, 255);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  ASSERT_TRUE(exited) << "velkarin.exe did not end by itself";
+  ASSERT_TRUE(run.WaitForExit(30000)) << "velkarin.exe did not end by itself";
   ASSERT_TRUE(asked) << "the question after the run was not seen";
   ASSERT_EQ(after.width, 420);
   ASSERT_EQ(after.height, 200);

@@ -32,16 +32,15 @@ class Published : public Sync {
  protected:
   std::string listing = source + "\\velkarin.lst";
 
-  // "/p" on the fixture's ini file (written by Run or WriteMainIni); the
-  // text of the box it ends with.
+  // "/p" on the fixture's ini file (written by Run, WriteRunIni or
+  // WriteMainIni); the text of the box it ends with.
   BoxReport Publish() {
     const VelkarinRun run = RunVelkarin("/p " + (dir / "velkarin.ini"), dir.Path(), {ProgramBox()});
     EXPECT_TRUE(run.exited) << "velkarin.exe /p did not end by itself";
     return run.boxes[0];
   }
   void WriteMainIni(const std::string& keys = "") {
-    WriteIni(dir / "velkarin.ini", "[Основные параметры]\nКаталогИсточник=" + source + "\nКаталогПриемник=" +
-                                       target + "\n" + keys);
+    WriteIni(dir / "velkarin.ini", MainSection(source, target) + keys);
   }
   std::string Published_(const std::string& time) const {
     return "источник прочитан из списка \"" + listing + "\", опубликованного " + time;
@@ -49,13 +48,6 @@ class Published : public Sync {
   std::string Refused(const std::string& reason) const {
     return "список источника \"" + listing + "\" не используется (" + reason +
            "): каталог источник сканируется полностью";
-  }
-  // The statistics log's lines without CR LF, in order.
-  Lines OutLines() {
-    std::istringstream in(Log("velkarin.out"));
-    Lines lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line.substr(0, line.size() - 1));
-    return lines;
   }
 };
 
@@ -107,7 +99,7 @@ TEST_F(Published, ARunFromTheListingDoesWhatAFullScanDoes) {
         // it, where removal by path would fold Latin letters only.
         "[Игнорировать]\nvelkarin.out\nvelkarin.err\nskip\nпрочее\\вложенный\n[СтрогоСинхронизировать]\nМодули\n"
         "[Пропустить существующие]\nНастройки\\user.ini\n[Проверить пары]\nkadu.exe=kadu.ex\n";
-    Run(keys, sections);  // writes the ini; its result is not looked at
+    WriteRunIni(keys, sections);
     const BoxReport box = Publish();
     ASSERT_EQ(box.text.substr(0, kPublishedBox.size()), kPublishedBox) << box.text;
 

@@ -220,10 +220,7 @@ TEST_F(Sync, DirectoriesWrittenWithDotsOrDoubledBackslashesAreUsedInFullForm) {
   };
   for (const Case& c : cases) {
     DeleteTree(target);
-    WriteIni(dir / "velkarin.ini", "[Основные параметры]\nКаталогИсточник=" + c.source +
-                                       "\nКаталогПриемник=" + c.target +
-                                       "\nВыводитьСтатистикуСинхронизации=да\nВыполнить=\n"
-                                       "ПроверятьЗапущеноЛиУже=\nВопросПриОшибке=нет\n");
+    WriteRunIni("КаталогПриемник=" + c.target + "\n", "", c.source);
     const VelkarinRun run = RunVelkarin("", dir.Path());
     EXPECT_TRUE(run.exited) << c.target;
     EXPECT_EQ(TargetTree(), ReadTree(source)) << c.source << " -> " << c.target;

@@ -51,16 +51,31 @@ class Sync : public ::testing::Test {
   TempDir dir{"sync"};
   std::string source = dir / "Источник";
   std::string target = dir / "Приемник";
+  // [Основные параметры]'s keys beside the two directories: statistics on,
+  // no command, no running check, no question after errors.
+  std::string runKeys =
+      "ВыводитьСтатистикуСинхронизации=да\nВыполнить=\nПроверятьЗапущеноЛиУже=\nВопросПриОшибке=нет\n";
+
+  // The run's ini text with the given keys and sections on top (IniWith);
+  // `sourceValue` written for КаталогИсточник when given.
+  std::string RunIniText(const std::string& keys = "", const std::string& sections = "",
+                         const std::string& sourceValue = "") {
+    return IniWith(MainSection(sourceValue.empty() ? source : sourceValue, target) + runKeys, keys, sections);
+  }
 
   // The ini file of Run, written without running.
   void WriteRunIni(const std::string& keys = "", const std::string& sections = "",
                    const std::string& sourceValue = "") {
-    WriteIni(dir / "velkarin.ini", "[Основные параметры]\nКаталогИсточник=" +
-                                       (sourceValue.empty() ? source : sourceValue) +
-                                       "\nКаталогПриемник=" + target +
-                                       "\nВыводитьСтатистикуСинхронизации=да\nВыполнить=\n"
-                                       "ПроверятьЗапущеноЛиУже=\nВопросПриОшибке=нет\n" +
-                                       keys + sections);
+    WriteIni(dir / "velkarin.ini", RunIniText(keys, sections, sourceValue));
+  }
+
+  // Runs on the ini file with `keys` and `sections`, answering `boxes`.
+  VelkarinRun RunAnswering(const std::string& keys, const std::string& sections,
+                           const std::vector<ExpectedBox>& boxes) {
+    WriteRunIni(keys, sections);
+    VelkarinRun run = RunVelkarin("", dir.Path(), boxes);
+    EXPECT_TRUE(run.exited) << "velkarin.exe did not end by itself";
+    return run;
   }
 
   // Runs with statistics on, no command, no running check, and the given
@@ -69,7 +84,7 @@ class Sync : public ::testing::Test {
                   const std::string& sourceValue = "", bool expectErrors = false) {
     WriteRunIni(keys, sections, sourceValue);
     std::vector<ExpectedBox> boxes;
-    if (expectErrors) boxes.push_back({"Синхронизация", "ok"});
+    if (expectErrors) boxes.push_back({kWorkerCaption, "ok"});
     VelkarinRun run = RunVelkarin("", dir.Path(), boxes);
     if (expectErrors) {
       EXPECT_TRUE(run.boxes[0].shown);
@@ -96,6 +111,9 @@ class Sync : public ::testing::Test {
     return lines;
   }
 
+  // The statistics log's lines without CR LF, in order.
+  Lines OutLines() { return e2e::OutLines(Log("velkarin.out")); }
+
   // The error log's lines, CR LF included, in any order; a line that ends
   // with the system's reason only up to its code (UpToReasonCode).
   std::set<std::string> ErrorLines() {
@@ -103,6 +121,15 @@ class Sync : public ::testing::Test {
     std::set<std::string> lines;
     for (std::string line; std::getline(errors, line);) lines.insert(UpToReasonCode(line + "\n"));
     return lines;
+  }
+
+  // A copy error line up to the system's code (UpToReasonCode), of a copy
+  // from `from` to `to`, or of `relative` from the source to the target.
+  static std::string CopyError(const std::string& from, const std::string& to, unsigned code) {
+    return "Ошибка копирования файла \"" + from + "\" в \"" + to + "\" (" + std::to_string(code) + ": ";
+  }
+  std::string CopyError(const std::string& relative, unsigned code) {
+    return CopyError(source + "\\.\\" + relative, target + "\\.\\" + relative, code);
   }
 
   std::string Copied(const std::string& relative) {

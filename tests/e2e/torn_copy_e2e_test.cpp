@@ -78,11 +78,10 @@ class TornShare : public Sync {
 
   std::string Share() const { return share_->Path(); }
 
-  // A copy that came out shorter than the source, up to the system's code
-  // (UpToReasonCode): ERROR_HANDLE_EOF.
-  std::string CopyError(const std::string& relative) {
-    return "Ошибка копирования файла \"" + Share() + "\\.\\" + relative + "\" в \"" + target + "\\.\\" +
-           relative + "\" (38: ";
+  // A copy of `relative` that came out shorter than the source, up to the
+  // system's code (UpToReasonCode): ERROR_HANDLE_EOF.
+  std::string ShortCopyError(const std::string& relative) {
+    return CopyError(Share() + "\\.\\" + relative, target + "\\.\\" + relative, ERROR_HANDLE_EOF);
   }
 
   // `name` installed in the target with `bytes` and an old time, and a
@@ -118,7 +117,7 @@ TEST_F(TornShare, ReadErrorsLeaveTheInstalledFilesAsTheyWere) {
   if (IsSkipped()) return;
 
   Run("", "", Share(), true);
-  EXPECT_EQ(ErrorLines(), (std::set<std::string>{CopyError("kadu.dll"), CopyError("locked.dll")}));
+  EXPECT_EQ(ErrorLines(), (std::set<std::string>{ShortCopyError("kadu.dll"), ShortCopyError("locked.dll")}));
   EXPECT_TRUE(ReadFileBytes(target + "\\kadu.dll") == oldDll) << "kadu.dll was replaced by a torn copy";
   EXPECT_TRUE(ReadFileBytes(target + "\\locked.dll") == oldLocked) << "locked.dll was replaced by a torn copy";
   EXPECT_EQ(Temporaries(target), Lines{});
@@ -137,9 +136,8 @@ TEST_F(TornShare, FilesThatReadShorterThanListedLeaveTheInstalledFilesAsTheyWere
   if (IsSkipped()) return;
 
   Run("", "[Проверить пары]\nkadu.ini=kadu.ini\n", Share(), true);
-  const std::string pairError =
-      "Ошибка копирования файла \"" + Share() + "\\kadu.ini\" в \"" + target + "\\kadu.ini\" (38: ";
-  EXPECT_EQ(ErrorLines(), (std::set<std::string>{CopyError("kadu.dll"), pairError}));
+  const std::string pairError = CopyError(Share() + "\\kadu.ini", target + "\\kadu.ini", ERROR_HANDLE_EOF);
+  EXPECT_EQ(ErrorLines(), (std::set<std::string>{ShortCopyError("kadu.dll"), pairError}));
   EXPECT_TRUE(ReadFileBytes(target + "\\kadu.dll") == oldDll) << "kadu.dll was replaced by a torn copy";
   EXPECT_TRUE(ReadFileBytes(target + "\\kadu.ini") == oldIni) << "kadu.ini was replaced by a torn copy";
   EXPECT_EQ(Temporaries(target), Lines{});

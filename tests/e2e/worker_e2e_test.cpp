@@ -5,22 +5,16 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <atomic>
 #include <map>
 #include <sstream>
-#include <thread>
 
-#include "tests/e2e/e2e_support.h"
+#include "tests/e2e/sync_fixture.h"
 #include "tests/support/window_capture.h"
 
 using namespace e2e;
 using namespace testing_support;
 
 namespace {
-
-using Tree = std::map<std::string, std::string>;
-const char kWorkerCaption[] = "Синхронизация";
 
 // Waits (at most a minute each) for every kadu.exe that process `parent`
 // started to end; false when one was still running. One that has already
@@ -39,11 +33,12 @@ bool ClientsEnded(DWORD parent) {
   return ended;
 }
 
-class Worker : public ::testing::Test {
+// A source holding the client program and a little else; the ini file
+// names no command, running check or question after errors, so the run
+// takes its defaults for them.
+class Worker : public Sync {
  protected:
-  TempDir dir{"worker"};
-  std::string source = dir / "Источник";
-  std::string target = dir / "Приемник";
+  Worker() { runKeys = "ВыводитьСтатистикуСинхронизации=да\n"; }
 
   void SetUp() override {
     MakeTree(source, {"a.txt", "Модули\\", "Модули\\m.dll"});
@@ -52,15 +47,10 @@ class Worker : public ::testing::Test {
   }
 
   VelkarinRun Run(const std::string& keys, const std::vector<ExpectedBox>& boxes = {}) {
-    WriteIni(dir / "velkarin.ini", "[Основные параметры]\nКаталогИсточник=" + source +
-                                       "\nКаталогПриемник=" + target +
-                                       "\nВыводитьСтатистикуСинхронизации=да\n" + keys);
-    VelkarinRun run = RunVelkarin("", dir.Path(), boxes);
-    EXPECT_TRUE(run.exited) << "velkarin.exe did not end by itself";
+    const VelkarinRun run = RunAnswering(keys, "", boxes);
     lastRun_ = run.processId;
     return run;
   }
-  std::string Log(const char* name) { return ReadFileBytes(target + "\\" + name).value_or(""); }
   // What the client that the last run started recorded (it renames its
   // marker into place whole, then ends), or "<not started>". The run starts
   // its command before it ends, without waiting for it: the client, found
@@ -82,7 +72,6 @@ class Worker : public ::testing::Test {
 
   DWORD lastRun_ = 0;  // the process of the last run, the client's parent
 };
-
 
 void ExpectWorkerBox(const BoxReport& box, const std::string& text, const char* buttons) {
   ASSERT_TRUE(box.shown) << text;
@@ -108,12 +97,12 @@ TEST_F(Worker, ApplicationAlreadyRunningSkipsTheRun) {
   WriteFileBytes(target + "\\kadu.exe", *ReadFileBytes(ExeDir() + "\\fake_client.exe"));
   const std::string question = "Приложение уже запущено, синхронизация невозможна!\nПопытаться выполнить\n\"" +
                                target + "\\KADU.exe\"?";
+  // One client running for both answers.
+  WaitingClient client(ClientExe(), dir / "release", target);
+  ASSERT_TRUE(client.Running()) << "the client did not start";
   for (const char* answer : {"no", "yes"}) {
-    WaitingClient client(ClientExe(), dir / "release", target);
-    ASSERT_TRUE(client.Running()) << "the client did not start";
     // The check compares Latin letters without case.
     const VelkarinRun run = Run("ПроверятьЗапущеноЛиУже=KADU.exe\n", {{kWorkerCaption, answer}});
-    client.Release();
 
     ExpectWorkerBox(run.boxes[0], question, "yes,no");
     EXPECT_EQ(Log("velkarin.err"), "Ошибка: приложение уже запущено, синхронизация невозможна\r\n");
@@ -135,16 +124,13 @@ TEST_F(Worker, RunningClientIsFoundWhateverFormTheTargetIsWrittenIn) {
       {target, "Модули\\..\\kadu.exe"},
       {target, (dir / "Приемник\\.\\kadu.exe")},
   };
+  // One client running for all the cases.
+  WaitingClient client(ClientExe(), dir / "release", target);
+  ASSERT_TRUE(client.Running()) << "the client did not start";
   for (const Case& c : cases) {
-    WaitingClient client(ClientExe(), dir / "release", target);
-    ASSERT_TRUE(client.Running()) << "the client did not start";
-    WriteIni(dir / "velkarin.ini", "[Основные параметры]\nКаталогИсточник=" + source +
-                                       "\nКаталогПриемник=" + c.target +
-                                       "\nВыводитьСтатистикуСинхронизации=да\nПроверятьЗапущеноЛиУже=" +
-                                       c.checkName + "\n");
-    const VelkarinRun run = RunVelkarin("", dir.Path(), {{kWorkerCaption, "no"}});
-    EXPECT_TRUE(run.exited) << "velkarin.exe did not end by itself";
-    client.Release();
+    const VelkarinRun run = RunAnswering(
+        "КаталогПриемник=" + c.target + "\nПроверятьЗапущеноЛиУже=" + c.checkName + "\n", "",
+        {{kWorkerCaption, "no"}});
 
     ExpectWorkerBox(run.boxes[0],
                     "Приложение уже запущено, синхронизация невозможна!\nПопытаться выполнить\n\"" + target +
@@ -173,7 +159,9 @@ TEST_F(Worker, ErrorsAskBeforeTheCommandOrJustSaySo) {
   };
   for (const Case& c : cases) {
     DeleteFileA((target + "\\started.txt").c_str());
-    FileHolder holder(target + "\\a.txt");  // the update of a.txt fails
+    // The update of a.txt fails at once: its source cannot be read (a
+    // held target file would be waited for first).
+    FileHolder holder(source + "\\a.txt");
     ASSERT_TRUE(holder.Holding());
     const VelkarinRun run = Run(c.keys, {c.box});
     if (c.box.button == "ok") {
@@ -189,7 +177,7 @@ TEST_F(Worker, ErrorsAskBeforeTheCommandOrJustSaySo) {
 TEST_F(Worker, EmptyCheckNameIsNeverRunningAndNamesTheTarget) {
   MakeTree(target, {"a.txt"});
   SetWriteTime(target + "\\a.txt", 1);
-  FileHolder holder(target + "\\a.txt");
+  FileHolder holder(source + "\\a.txt");  // the update of a.txt fails
   ASSERT_TRUE(holder.Holding());
   const VelkarinRun run = Run("ПроверятьЗапущеноЛиУже=\n", {{kWorkerCaption, "no"}});
   ExpectWorkerBox(run.boxes[0],
@@ -268,16 +256,11 @@ TEST_F(Worker, CommandLongerThanItsFieldStopsEverything) {
 }
 
 TEST_F(Worker, EscapeAnsweredNoLetsTheRunFinish) {
-  // Enough files that the run is still going when Escape arrives on a busy
-  // machine, where starting the process that types it takes a while.
-  std::vector<std::string> many;
-  for (int d = 0; d < 10; ++d) {
-    many.push_back("d" + std::to_string(d) + "\\");
-    for (int f = 0; f < 100; ++f) many.push_back("d" + std::to_string(d) + "\\f" + std::to_string(f));
-  }
-  MakeTree(source, many);
-  const VelkarinRun run =
-      Run("", {{"Синхронизация файлов и каталогов", "no", /*pressEscapeFirst=*/true}});
+  // Escape is typed as soon as the window shows, and the run waits at its
+  // next file while the question is open: enough files that it is still
+  // going by then on a busy machine.
+  MakeGeneratedTree(source, 4, 50);
+  const VelkarinRun run = Run("", {{kWindowCaption, "no", /*pressEscapeFirst=*/true}});
   ASSERT_TRUE(run.boxes[0].shown) << "the abort question";
   EXPECT_EQ(run.boxes[0].text, "Прервать синхронизацию?");
   EXPECT_EQ(run.boxes[0].buttons, "yes,no");
@@ -286,49 +269,36 @@ TEST_F(Worker, EscapeAnsweredNoLetsTheRunFinish) {
 }
 
 TEST_F(Worker, EscapeAnsweredYesStopsBetweenFilesAndStartsNothing) {
-  // Enough files that the run is still copying when Escape arrives.
-  std::vector<std::string> many;
-  for (int d = 0; d < 30; ++d) {
-    many.push_back("d" + std::to_string(d) + "\\");
-    for (int f = 0; f < 100; ++f)
-      many.push_back("d" + std::to_string(d) + "\\f" + std::to_string(f));
-  }
-  MakeTree(source, many);
-  // Escape is typed once the copying has begun (a directory of the source
-  // is in the target), so that the stop lands among the files, not in the
-  // scan.
-  WriteIni(dir / "velkarin.ini", "[Основные параметры]\nКаталогИсточник=" + source +
-                                     "\nКаталогПриемник=" + target +
-                                     "\nВыводитьСтатистикуСинхронизации=да\n");
-  PROCESS_INFORMATION process{};
-  ASSERT_TRUE(StartProcess("\"" + ExeDir() + "\\velkarin.exe\"", dir.Path(), process));
-  for (int i = 0; i < 1000 && !Exists(target + "\\d0"); ++i) {
-    if (WaitForSingleObject(process.hProcess, 20) == WAIT_OBJECT_0) break;
-  }
+  MakeGeneratedTree(source, 8, 50);
+  WriteRunIni();
+  RunningVelkarin program("", dir.Path());
   BoxReport question;
   {
-    BoxAnswerer answerer("Синхронизация файлов и каталогов", "yes", 15000);
-    RunProcess("\"" + ExeDir() + "\\answer_box.exe\" --escape velkarin.v2 15000", "", 20000);
+    BoxAnswerer answerer(kWindowCaption, "yes", 15000);
+    HWND window = WaitForProgressWindow(program);
+    ASSERT_TRUE(window != nullptr) << "no progress window";
+    // Escape once the copying has begun (a directory of the generated tree
+    // is in the target), so that the stop lands among the files, not in
+    // the scan.
+    ASSERT_TRUE(WaitForPath(target + "\\d*", program)) << "the run ended before it copied the generated tree";
+    PressEscape(window);
     question = answerer.Finish();
   }
-  const bool exited = WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0;
-  if (!exited) TerminateProcess(process.hProcess, 255);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  ASSERT_TRUE(exited) << "velkarin.exe did not end by itself";
+  ASSERT_TRUE(program.WaitForExit(30000)) << "velkarin.exe did not end by itself";
   ASSERT_TRUE(question.shown) << "the abort question";
-  lastRun_ = process.dwProcessId;
+  lastRun_ = program.Id();
   EXPECT_EQ(Started(), "<not started>");
   // Whatever was copied is whole; the run did not finish.
   const Tree copied = ReadTree(target);
   const Tree original = ReadTree(source);
-  std::size_t files = 0;
+  std::size_t files = 0, sourceFiles = 0;
+  for (const auto& [path, content] : original) sourceFiles += path.back() != '\\';
   for (const auto& [path, content] : copied) {
     if (path == "velkarin.out" || path.back() == '\\') continue;
     ++files;
     EXPECT_EQ(content, original.at(path)) << path;
   }
-  EXPECT_LT(files, original.size() - 31) << "stopped before the end";
+  EXPECT_LT(files, sourceFiles) << "stopped before the end";
   EXPECT_FALSE(Exists(target + "\\velkarin.err"));
   // The statistics log was written to the end and closed after the stop:
   // it ends on a whole line, and it names each copied file exactly once,
@@ -350,41 +320,49 @@ TEST_F(Worker, EscapeAnsweredYesStopsBetweenFilesAndStartsNothing) {
   EXPECT_EQ(logged, present) << "copy lines against the files in the target";
 }
 
+namespace {
+
+// The strip along the window's picture, which moves on its own.
+bool InStrip(int x, int y) { return x >= 12 && x < 410 && y >= 44 && y < 47; }
+
+}  // namespace
+
 TEST_F(Worker, WindowShowsThePictureAndTheChangingStatusText) {
-  std::vector<std::string> many;
-  for (int d = 0; d < 20; ++d) {
-    many.push_back("d" + std::to_string(d) + "\\");
-    for (int f = 0; f < 100; ++f) many.push_back("d" + std::to_string(d) + "\\f" + std::to_string(f));
-  }
-  MakeTree(source, many);
+  MakeGeneratedTree(source, 8, 40);
+  WriteRunIni("Выполнить=\n");
+  RunningVelkarin program("", dir.Path());
+  HWND window = WaitForProgressWindow(program);
+  ASSERT_TRUE(window != nullptr) << "no progress window";
   // The client's picture (bitmap 101 of kadu.exe in the source) has a gold
-  // bar at x 300-307; the status text is white on it at (31, 28). Each
-  // capture is one copy from the screen: read pixel by pixel, a capture
-  // took long enough on a loaded machine to see only two texts in a run.
-  std::atomic<bool> done{false};
+  // bar at x 300-307; the status text is white on it at (31, 28). The run
+  // is held by the abort question at three points of its copy phase, as
+  // the first, the third and the fourth directory of the generated tree
+  // are reached, and the window read once it has painted.
   std::vector<std::vector<std::uint32_t>> textShots;
   bool goldFound = false;
-  std::thread watcher([&] {
-    while (!done) {
-      HWND window = FindWindowA("velkarin.v2", nullptr);
-      WindowPixels shot;
-      if (window == nullptr || !IsWindowVisible(window) || !CaptureWindow(window, shot) || shot.width <= 303 ||
-          shot.height <= 100) {
-        Sleep(10);
-        continue;
-      }
-      const std::uint32_t gold = shot.At(303, 100);  // 0xRRGGBB
-      goldFound = goldFound || (((gold >> 16) & 0xFF) > 180 && (gold & 0xFF) < 140);
-      std::vector<std::uint32_t> text;
-      for (int y = 28; y < 41; ++y)
-        for (int x = 31; x < 260; ++x) text.push_back(shot.At(x, y));
-      textShots.push_back(std::move(text));
-      Sleep(40);
-    }
-  });
-  Run("Выполнить=\n");
-  done = true;
-  watcher.join();
+  for (int reached : {1, 3, 4}) {
+    SCOPED_TRACE("directories reached: " + std::to_string(reached));
+    ASSERT_TRUE(WaitUntil([&] { return CountMatching(target + "\\d*") >= reached || !program.Running(); }, 60000));
+    ASSERT_TRUE(program.Running()) << "the run ended before its copy phase could be held";
+    PressEscape(window);
+    HWND question = WaitForBox(kWindowCaption, program);
+    ASSERT_TRUE(question != nullptr) << "the abort question did not come";
+    MoveAside(question);
+    WindowPixels shot;
+    const bool captured = CaptureSettled(window, shot, InStrip, [](const WindowPixels& seen) {
+      return seen.width > 303 && seen.height > 100;
+    });
+    PressButton(question, IDNO);
+    ASSERT_TRUE(captured) << "the window could not be read";
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(question); }, 20000)) << "the question stayed";
+    const std::uint32_t gold = shot.At(303, 100);  // 0xRRGGBB
+    goldFound = goldFound || (((gold >> 16) & 0xFF) > 180 && (gold & 0xFF) < 140);
+    std::vector<std::uint32_t> text;
+    for (int y = 28; y < 41; ++y)
+      for (int x = 31; x < 260; ++x) text.push_back(shot.At(x, y));
+    textShots.push_back(std::move(text));
+  }
+  ASSERT_TRUE(program.WaitForExit(30000)) << "velkarin.exe did not end by itself";
   EXPECT_TRUE(goldFound) << "the client's picture was not seen";
   std::size_t withText = 0, distinct = 0;
   for (std::size_t i = 0; i < textShots.size(); ++i) {

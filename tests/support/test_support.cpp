@@ -203,27 +203,32 @@ ProcessResult RunProcess(const std::string& commandLine, const std::string& work
 }
 
 BoxAnswerer::BoxAnswerer(const std::string& caption, const std::string& button, DWORD timeoutMs)
-    : dir_("box"), reportPath_(dir_ / "report.txt"), timeoutMs_(timeoutMs) {
-  const std::string commandLine = "\"" + ExeDir() + "\\answer_box.exe\" \"" + caption + "\" " +
-                                  button + " " + std::to_string(timeoutMs) + " \"" +
-                                  reportPath_ + "\"";
-  if (!StartProcess(commandLine, "", process_)) {
+    : BoxAnswerer(std::vector<std::pair<std::string, std::string>>{{caption, button}}, timeoutMs) {}
+
+BoxAnswerer::BoxAnswerer(const std::vector<std::pair<std::string, std::string>>& boxes, DWORD timeoutMs)
+    : dir_("box"), timeoutMs_(timeoutMs) {
+  std::string commandLine = "\"" + ExeDir() + "\\answer_box.exe\"";
+  for (std::size_t i = 0; i < boxes.size(); ++i) {
+    reportPaths_.push_back(dir_ / ("report" + std::to_string(i) + ".txt"));
+    commandLine += " \"" + boxes[i].first + "\" " + boxes[i].second;
+    if (i == 0) commandLine += " " + std::to_string(timeoutMs);
+    commandLine += " \"" + reportPaths_.back() + "\"";
+  }
+  if (boxes.empty() || !StartProcess(commandLine, "", process_)) {
     std::cerr << "cannot start answer_box (error " << GetLastError() << ")\n";
     finished_ = true;
   }
 }
 
 BoxAnswerer::~BoxAnswerer() {
-  if (!finished_) Finish();
+  if (!finished_) FinishAll();
 }
 
-BoxReport BoxAnswerer::Finish() {
+namespace {
+
+// A report as answer_box writes it; not shown when it cannot be read.
+BoxReport ParseReport(const std::optional<std::string>& bytes) {
   BoxReport report;
-  if (finished_) return report;
-  finished_ = true;
-  const ProcessResult result = WaitAndClose(process_, timeoutMs_ + 10000);
-  if (!result.finished || result.exitCode != 0) return report;
-  const std::optional<std::string> bytes = ReadFileBytes(reportPath_);
   if (!bytes) return report;
   const std::size_t lineEnd = bytes->find('\n');
   const std::string head = bytes->substr(0, lineEnd);
@@ -232,13 +237,32 @@ BoxReport BoxAnswerer::Finish() {
   const std::size_t buttonsAt = head.find(" buttons=");
   const std::size_t defaultAt = head.find(" default=");
   if (iconAt == std::string::npos || buttonsAt == std::string::npos || defaultAt == std::string::npos) {
-    return report;
+    return BoxReport{};
   }
   report.icon = head.substr(iconAt + 5, buttonsAt - iconAt - 5);
   report.buttons = head.substr(buttonsAt + 9, defaultAt - buttonsAt - 9);
   report.defaultButton = head.substr(defaultAt + 9);
   report.shown = true;
   return report;
+}
+
+}  // namespace
+
+BoxReport BoxAnswerer::Finish() {
+  const std::vector<BoxReport> reports = FinishAll();
+  return reports.empty() ? BoxReport{} : reports[0];
+}
+
+std::vector<BoxReport> BoxAnswerer::FinishAll() {
+  std::vector<BoxReport> reports(reportPaths_.size());
+  if (finished_) return reports;
+  finished_ = true;
+  const DWORD allowed = timeoutMs_ * static_cast<DWORD>(reportPaths_.size()) + 10000;
+  const ProcessResult result = WaitAndClose(process_, allowed);
+  if (!result.finished) return reports;
+  // A report is there for each box that was answered.
+  for (std::size_t i = 0; i < reportPaths_.size(); ++i) reports[i] = ParseReport(ReadFileBytes(reportPaths_[i]));
+  return reports;
 }
 
 StdStreamGuard::StdStreamGuard() {

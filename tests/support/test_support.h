@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace testing_support {
@@ -77,20 +78,27 @@ struct BoxReport {
 };
 
 // Starts tests/tools' answer_box for one box with `caption`, to be pressed
-// with `button` ("ok", "yes", "no", "cancel"). Start it before the program
-// that shows the box; Finish() waits for it (bounded) and reads its report.
+// with `button` ("ok", "yes", "no", "cancel"), or for several boxes, each
+// answered once the one before is gone. Start it before the program that
+// shows the box; Finish() waits for it (bounded) and reads its report.
 class BoxAnswerer {
  public:
   BoxAnswerer(const std::string& caption, const std::string& button, DWORD timeoutMs = 20000);
+  // (caption, button) of each box in the order they come; each within
+  // `timeoutMs`.
+  BoxAnswerer(const std::vector<std::pair<std::string, std::string>>& boxes, DWORD timeoutMs = 20000);
   ~BoxAnswerer();
   BoxAnswerer(const BoxAnswerer&) = delete;
   BoxAnswerer& operator=(const BoxAnswerer&) = delete;
 
+  // The first box's report.
   BoxReport Finish();
+  // Each box's report, in order.
+  std::vector<BoxReport> FinishAll();
 
  private:
   TempDir dir_;
-  std::string reportPath_;
+  std::vector<std::string> reportPaths_;
   PROCESS_INFORMATION process_{};
   DWORD timeoutMs_;
   bool finished_ = false;

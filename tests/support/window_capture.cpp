@@ -39,6 +39,31 @@ bool CaptureWindow(HWND window, WindowPixels& shot) {
   return true;
 }
 
+bool CaptureSettled(HWND window, WindowPixels& shot, const std::function<bool(int x, int y)>& moving,
+                    const std::function<bool(const WindowPixels&)>& wanted, DWORD ceilingMs) {
+  const auto same = [&moving](const WindowPixels& a, const WindowPixels& b) {
+    if (a.width != b.width || a.height != b.height) return false;
+    for (int y = 0; y < a.height; ++y) {
+      for (int x = 0; x < a.width; ++x) {
+        if (!moving(x, y) && a.At(x, y) != b.At(x, y)) return false;
+      }
+    }
+    return true;
+  };
+  WindowPixels last;
+  const ULONGLONG start = GetTickCount64();
+  for (;;) {
+    WindowPixels now;
+    if (CaptureWindow(window, now) && now.width > 0 && same(last, now) && wanted(now)) {
+      shot = std::move(now);
+      return true;
+    }
+    last = std::move(now);
+    if (GetTickCount64() - start >= ceilingMs) return false;
+    Sleep(20);
+  }
+}
+
 std::vector<std::uint32_t> BitmapPixels(HBITMAP bitmap, int width, int height) {
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);

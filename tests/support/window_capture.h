@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,13 @@ struct WindowPixels {
 
 // The window's rectangle copied from the screen; false when it cannot be.
 [[nodiscard]] bool CaptureWindow(HWND window, WindowPixels& shot);
+
+// Captures `window` until it shows the same picture twice in a row, but
+// for the pixels `moving` marks (what animates on its own), and `wanted`
+// holds for that picture: what a person sees once the window has painted
+// (after a box that covered it moved away, say). False at the ceiling.
+[[nodiscard]] bool CaptureSettled(HWND window, WindowPixels& shot, const std::function<bool(int x, int y)>& moving,
+                                  const std::function<bool(const WindowPixels&)>& wanted, DWORD ceilingMs = 20000);
 
 // A `width` x `height` bitmap's pixels as 0x00RRGGBB, rows from the top,
 // as the screen would show it; empty when they cannot be read.

@@ -3,6 +3,9 @@
 // on Windows.
 //
 //   answer_box.exe <caption> <ok|yes|no|cancel> <timeout-ms> <report-file>
+//                  [<caption> <button> <report-file>]...
+//     answers the boxes in that order, each within the time, each once the
+//     one before is gone; a report is written for each box answered
 //   answer_box.exe --start-desktop
 //   answer_box.exe --escape <window-class> <timeout-ms>
 //     waits for a visible window of the class and types Escape into it
@@ -10,8 +13,8 @@
 // The report's first line is "icon=<kind> buttons=<ids> default=<id>" (the
 // button Enter would press); everything after that first line feed is the
 // box text, byte for byte (Windows-1251).
-// Exit codes: 0 answered, 2 no such box within the time, 3 no such button,
-// 1 bad arguments or the report could not be written.
+// Exit codes: 0 all answered, 2 a box did not come within the time, 3 it
+// has no such button, 1 bad arguments or a report could not be written.
 #include <windows.h>
 
 #include <climits>
@@ -102,6 +105,28 @@ std::vector<DWORD> Pixels(HDC dc, HBITMAP bitmap, int width, int height) {
   return pixels;
 }
 
+// The icon control's pixels as the screen shows them.
+std::vector<DWORD> CaptureRect(HDC screen, const RECT& rect) {
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP shot = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ old = SelectObject(memory, shot);
+  BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+  SelectObject(memory, old);
+  std::vector<DWORD> pixels = Pixels(memory, shot, width, height);
+  DeleteObject(shot);
+  DeleteDC(memory);
+  return pixels;
+}
+
+bool Blank(const std::vector<DWORD>& pixels) {
+  for (DWORD pixel : pixels) {
+    if (pixel != pixels.back()) return false;  // a corner: icons leave it clear
+  }
+  return true;
+}
+
 std::string IconKind(HWND dialog) {
   HWND icon = nullptr;
   for (int id : kIconIds) {
@@ -116,13 +141,18 @@ std::string IconKind(HWND dialog) {
   if (width <= 0 || height <= 0) return "none";
 
   HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP shot = CreateCompatibleBitmap(screen, width, height);
-  HGDIOBJ old = SelectObject(memory, shot);
-  BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-  SelectObject(memory, old);
-  const std::vector<DWORD> captured = Pixels(memory, shot, width, height);
-  const DWORD background = captured.back();  // a corner: icons leave it clear
+  // Read once the box has painted its icon: the same pixels twice in a
+  // row, not all of the background's colour. An icon control that still
+  // shows nothing after a while shows no icon.
+  std::vector<DWORD> captured = CaptureRect(screen, rect);
+  for (const DWORD start = GetTickCount(); GetTickCount() - start < 2000;) {
+    Sleep(5);
+    std::vector<DWORD> again = CaptureRect(screen, rect);
+    const bool settled = again == captured && !Blank(again);
+    captured = std::move(again);
+    if (settled) break;
+  }
+  const DWORD background = captured.back();
 
   struct Candidate {
     const char* name;
@@ -134,13 +164,10 @@ std::string IconKind(HWND dialog) {
                                   {"question", IDI_QUESTION}};
   std::string best = "unknown";
   long long bestDifference = LLONG_MAX;
-  const long long blank = [&] {
-    std::vector<DWORD> plain(captured.size(), background);
-    return Difference(captured, plain);
-  }();
+  HDC memory = CreateCompatibleDC(screen);
   for (const Candidate& candidate : candidates) {
     HBITMAP drawn = CreateCompatibleBitmap(screen, width, height);
-    old = SelectObject(memory, drawn);
+    HGDIOBJ old = SelectObject(memory, drawn);
     const COLORREF fill = RGB((background >> 16) & 0xFF, (background >> 8) & 0xFF, background & 0xFF);
     HBRUSH brush = CreateSolidBrush(fill);
     RECT all{0, 0, width, height};
@@ -155,11 +182,10 @@ std::string IconKind(HWND dialog) {
       best = candidate.name;
     }
   }
-  DeleteObject(shot);
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
   // An icon control that shows nothing at all is no icon.
-  if (blank == 0) return "none";
+  if (Blank(captured)) return "none";
   return best;
 }
 
@@ -169,8 +195,33 @@ HWND WaitForBox(const char* caption, DWORD timeoutMs) {
     HWND dialog = FindWindowA("#32770", caption);
     if (dialog != nullptr && IsWindowVisible(dialog)) return dialog;
     if (GetTickCount() - start >= timeoutMs) return nullptr;
-    Sleep(20);
+    Sleep(5);
   }
+}
+
+// Waits for the box, writes its report to `reportPath` and presses
+// `buttonId`; then waits until the box is gone. The report is written only
+// for a box that was answered.
+int Answer(const char* caption, int buttonId, DWORD timeoutMs, const char* reportPath) {
+  HWND dialog = WaitForBox(caption, timeoutMs);
+  if (dialog == nullptr) return 2;
+
+  const std::string report =
+      "icon=" + IconKind(dialog) + " buttons=" + Buttons(dialog) + " default=" + DefaultButton(dialog) + "\n" +
+      BoxText(dialog);
+  HWND button = VisibleChild(dialog, buttonId);
+  if (button == nullptr) return 3;
+  std::FILE* file = std::fopen(reportPath, "wb");
+  if (file == nullptr) return 1;
+  std::fwrite(report.data(), 1, report.size(), file);
+  std::fclose(file);
+
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+  // Wait until the box is gone, so that a next answerer for the same caption
+  // cannot mistake this box for the one that follows it.
+  const DWORD start = GetTickCount();
+  while (IsWindow(dialog) && GetTickCount() - start < 5000) Sleep(5);
+  return 0;
 }
 
 }  // namespace
@@ -197,36 +248,26 @@ int main(int argc, char** argv) {
       Sleep(10);
     }
   }
-  if (argc != 5) {
-    std::fprintf(stderr, "usage: answer_box <caption> <ok|yes|no|cancel> <timeout-ms> <report>\n");
+  if (argc < 5 || (argc - 5) % 3 != 0) {
+    std::fprintf(stderr,
+                 "usage: answer_box <caption> <ok|yes|no|cancel> <timeout-ms> <report> "
+                 "[<caption> <button> <report>]...\n");
     return 1;
   }
-  const char* caption = argv[1];
-  int buttonId = 0;
-  for (const ButtonName& button : kButtons) {
-    if (std::strcmp(argv[2], button.name) == 0) buttonId = button.id;
-  }
   const DWORD timeoutMs = static_cast<DWORD>(std::strtoul(argv[3], nullptr, 10));
-  if (buttonId == 0) return 1;
-
-  HWND dialog = WaitForBox(caption, timeoutMs);
-  if (dialog == nullptr) return 2;
-  Sleep(50);  // let the box finish painting before its icon is captured
-
-  const std::string report =
-      "icon=" + IconKind(dialog) + " buttons=" + Buttons(dialog) + " default=" + DefaultButton(dialog) + "\n" +
-      BoxText(dialog);
-  std::FILE* file = std::fopen(argv[4], "wb");
-  if (file == nullptr) return 1;
-  std::fwrite(report.data(), 1, report.size(), file);
-  std::fclose(file);
-
-  HWND button = VisibleChild(dialog, buttonId);
-  if (button == nullptr) return 3;
-  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(button));
-  // Wait until the box is gone, so that a next answerer for the same caption
-  // cannot mistake this box for the one that follows it.
-  const DWORD start = GetTickCount();
-  while (IsWindow(dialog) && GetTickCount() - start < 5000) Sleep(10);
+  // The boxes one after the other: each is looked for once the one before
+  // has gone, so that two boxes of one caption are never taken for one.
+  for (int box = 0; 4 + 3 * box < argc; ++box) {
+    const char* caption = argv[box == 0 ? 1 : 2 + 3 * box];
+    const char* buttonName = argv[box == 0 ? 2 : 3 + 3 * box];
+    const char* reportPath = argv[4 + 3 * box];
+    int buttonId = 0;
+    for (const ButtonName& button : kButtons) {
+      if (std::strcmp(buttonName, button.name) == 0) buttonId = button.id;
+    }
+    if (buttonId == 0) return 1;
+    const int status = Answer(caption, buttonId, timeoutMs, reportPath);
+    if (status != 0) return status;
+  }
   return 0;
 }
