@@ -415,14 +415,13 @@ bool MakeSymbolicLink(const std::string& target, const std::string& link) {
   // Wine does not wait for a Unix child: the link is awaited instead. Wine
   // shows a link to a directory as a reparse point, a link to a file as the
   // file itself.
-  for (int i = 0; i < 250; ++i) {
-    const DWORD attributes = GetFileAttributesA(link.c_str());
-    const bool shown = attributes != INVALID_FILE_ATTRIBUTES &&
-                       ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !(attributes & FILE_ATTRIBUTE_DIRECTORY));
-    if (shown) return true;
-    Sleep(20);
-  }
-  return false;
+  return WaitUntil(
+      [&] {
+        const DWORD attributes = GetFileAttributesA(link.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES &&
+               ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !(attributes & FILE_ATTRIBUTE_DIRECTORY));
+      },
+      5000);
 }
 
 WaitingClient::WaitingClient(const std::wstring& exe, const std::string& flag, const std::string& workingDir)
@@ -437,10 +436,12 @@ WaitingClient::WaitingClient(const std::wstring& exe, const std::string& flag, c
     return;
   }
   // Up once it says so; a program that ended instead never will be.
-  for (int i = 0; i < 500 && !running_; ++i) {
-    running_ = Exists(flag_ + ".running");
-    if (!running_ && WaitForSingleObject(process_.hProcess, 20) == WAIT_OBJECT_0) break;
-  }
+  WaitUntil(
+      [&] {
+        running_ = Exists(flag_ + ".running");
+        return running_ || WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0;
+      },
+      10000);
 }
 
 void WaitingClient::Release() {
@@ -461,10 +462,12 @@ FileHolder::FileHolder(const std::string& path) : flags_("hold") {
   const std::string commandLine = "\"" + ExeDir() + "\\hold_file.exe\" \"" + path + "\" \"" +
                                   (flags_ / "ready") + "\" \"" + (flags_ / "release") + "\" 60000";
   if (!StartProcess(commandLine, "", process_)) return;
-  for (int i = 0; i < 500 && !holding_; ++i) {
-    holding_ = Exists(flags_ / "ready");
-    if (WaitForSingleObject(process_.hProcess, 20) == WAIT_OBJECT_0) break;
-  }
+  WaitUntil(
+      [&] {
+        holding_ = Exists(flags_ / "ready");
+        return holding_ || WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0;
+      },
+      10000);
 }
 
 FileHolder::~FileHolder() {
@@ -493,11 +496,7 @@ bool RunUnixShell(const std::string& command, const std::function<bool()>& done)
   // Wine splits the command line by Windows rules: one double-quoted
   // argument, so `command` holds no double quotes (nor names with blanks).
   if (!StartUnixProgram("Z:\\bin\\sh", "/bin/sh -c \"" + command + "\"")) return false;
-  for (int i = 0; i < 250; ++i) {
-    if (done()) return true;
-    Sleep(20);
-  }
-  return false;
+  return WaitUntil(done, 5000);
 }
 
 ScopedUncShare::ScopedUncShare(const std::string& directory, const std::string& server) {
