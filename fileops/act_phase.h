@@ -10,7 +10,6 @@ class SyncConfig;
 struct FileEntry;
 struct LeftoverFile;
 struct Plan;
-struct Action;
 struct WorkTotals;
 
 // What is done with each action. The plan has decided what is removed,

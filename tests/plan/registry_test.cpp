@@ -326,14 +326,11 @@ TEST(PlanWork, RemovalsThenEachDirectoryBeforeItsCopiesThenPairsAndNeverTheProgr
 
   std::vector<Action> work;
   PlanWork(work, source, target, 1, WorkRules{targetDir, true, noStrict, own});
-  Strings seen;
-  for (const Action& action : work) {
-    seen.push_back(std::to_string(static_cast<int>(action.kind)) + ":" + std::to_string(action.item) + ":" +
-                   std::to_string(action.entry));
-  }
-  const auto code = [](ActionKind kind, int item, int entry) {
+  const auto code = [](ActionKind kind, std::uint32_t item, std::uint32_t entry) {
     return std::to_string(static_cast<int>(kind)) + ":" + std::to_string(item) + ":" + std::to_string(entry);
   };
+  Strings seen;
+  for (const Action& action : work) seen.push_back(code(action.kind, action.item, action.entry));
   EXPECT_EQ(seen, (Strings{code(ActionKind::RemoveDirectory, 0, 0), code(ActionKind::RemoveFile, 1, 1),
                            code(ActionKind::CopyFile, 0, 1), code(ActionKind::CreateDirectory, 1, 0),
                            code(ActionKind::CopyFile, 1, 0), code(ActionKind::CopyPair, 0, 0)}));

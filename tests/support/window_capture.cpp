@@ -4,6 +4,23 @@
 
 #include "win32/handles.h"
 
+namespace {
+
+// 32-bit pixels, rows from the top: how both the capture and the reading
+// of a bitmap ask for them.
+BITMAPINFO TopDownPixels(int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  return info;
+}
+
+}  // namespace
+
 namespace testing_support {
 
 bool CaptureWindow(HWND window, WindowPixels& shot) {
@@ -14,13 +31,7 @@ bool CaptureWindow(HWND window, WindowPixels& shot) {
   if (width <= 0 || height <= 0) return false;
   HDC screen = GetDC(nullptr);
   win32::ScopedMemoryDc memory(CreateCompatibleDC(screen));
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // rows from the top
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO info = TopDownPixels(width, height);
   void* bits = nullptr;
   win32::ScopedGdiObject bitmap(CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   bool copied = false;
@@ -65,13 +76,7 @@ bool CaptureSettled(HWND window, WindowPixels& shot, const std::function<bool(in
 }
 
 std::vector<std::uint32_t> BitmapPixels(HBITMAP bitmap, int width, int height) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // rows from the top
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO info = TopDownPixels(width, height);
   std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
   HDC screen = GetDC(nullptr);
   const int lines = GetDIBits(screen, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
