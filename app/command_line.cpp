@@ -22,7 +22,7 @@ bool HasOption(const char* text, char letter) {
   return separatedBefore && IsSeparator(found[2]);
 }
 
-// For a switch that must open the command line ("/p", "/l"): the ini name
+// For a switch that must open the command line ("/s", "/p", "/l"): the ini name
 // after it and its blanks, or null when the text does not start with it.
 const char* LeadingSwitchIniName(const char* commandLine, char letter) {
   const char upper = static_cast<char>(letter - 'a' + 'A');
@@ -52,6 +52,8 @@ CommandLineOption FindCommandLineOption(const char* commandLine) {
 const char* PublishIniName(const char* commandLine) { return LeadingSwitchIniName(commandLine, 'p'); }
 
 const char* PreviewIniName(const char* commandLine) { return LeadingSwitchIniName(commandLine, 'l'); }
+
+const char* UnattendedRest(const char* commandLine) { return LeadingSwitchIniName(commandLine, 's'); }
 
 bool ResolveIniPath(const char* commandLine, const char* currentDirectory,
                     char (&iniPath)[kPathSize]) {

@@ -24,6 +24,11 @@ enum class CommandLineOption { None, GenerateIni, ShowHelp, PublishListing, Prev
 // The same for "/l [ini name]".
 [[nodiscard]] const char* PreviewIniName(const char* commandLine);
 
+// For "/s [the rest]", unattended: what follows the switch and its blanks,
+// read then as a whole command line ("/s /p x.ini" publishes x.ini
+// unattended); null when the text does not start with the switch.
+[[nodiscard]] const char* UnattendedRest(const char* commandLine);
+
 // Builds the ini path from the command-line text (taken whole: quotes and
 // trailing blanks stay). Empty text names "velkarin.ini" in the current
 // directory; a drive path ("X:\...") or a network path ("\\...") is used as

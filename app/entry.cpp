@@ -8,14 +8,17 @@
 #include "config/own_file_paths.h"
 #include "config/sync_config.h"
 #include "run/error_report.h"
+#include "run/exit_code.h"
 #include "run/preview.h"
 #include "run/publish.h"
+#include "run/run_record.h"
 #include "run/worker.h"
 #include "ui/progress_window.h"
 #include "win32/create_directory_path.h"
 #include "win32/handles.h"
 #include "win32/message_box.h"
 #include "win32/run_control.h"
+#include "win32/run_lock.h"
 
 namespace {
 
@@ -31,10 +34,19 @@ constexpr const char* kUsageText =
     "/h - вывести это сообщение\n"
     "/p [<имя файла инициализации>] - опубликовать список файлов каталога источника (velkarin.lst)\n"
     "/l [<имя файла инициализации>] - показать, что сделает синхронизация, ничего не изменяя "
-    "(план в velkarin-plan.txt во временном каталоге)";
+    "(план в velkarin-plan.txt во временном каталоге)\n"
+    "/s - без участия пользователя: без окна, сообщений и вопросов, клиент не запускается; "
+    "ставится первым: /s [<имя файла инициализации>], /s /p ..., /s /l ...\n"
+    "Код завершения: 0 - синхронизировано, 1 - синхронизировано с ошибками, 2 - не синхронизировано, "
+    "3 - прервано пользователем, 4 - приложение уже запущено, 5 - приложение не удалось запустить, "
+    "6 - каталог приемник занят другим запуском\n"
+    "Параметры ini-файла для многих рабочих мест: ЖурналЗапусков, ЗапускПриНедоступномИсточнике, "
+    "ОжиданиеЗанятыхФайлов (см. руководство администратора)";
 
-void GenerateIniAndConfirm() {
-  if (WriteDefaultIni()) ShowProgramBox(kGeneratedText, MB_OK);
+bool GenerateIniAndConfirm() {
+  if (!WriteDefaultIni()) return false;
+  ShowProgramBox(kGeneratedText, MB_OK);
+  return true;
 }
 
 bool CanOpenForReading(const char* path) {
@@ -58,29 +70,30 @@ bool LocateNamedIniFile(const char* name, char (&iniPath)[kPathSize]) {
   return false;
 }
 
-// True when the run goes on; false when an option was handled.
-bool HandleCommandLineOptions(const char* commandLine) {
+ExitCode Done(bool didWhatWasAsked) { return didWhatWasAsked ? ExitCode::Synchronised : ExitCode::NotSynchronised; }
+
+// True, with the code to end with, when an option was handled.
+bool HandleCommandLineOptions(const char* commandLine, ExitCode& code) {
+  char iniPath[kPathSize];
   switch (FindCommandLineOption(commandLine)) {
     case CommandLineOption::GenerateIni:
-      GenerateIniAndConfirm();
-      return false;
+      code = Done(GenerateIniAndConfirm());
+      return true;
     case CommandLineOption::ShowHelp:
       ShowProgramBox(kUsageText, MB_OK | MB_ICONINFORMATION);
-      return false;
-    case CommandLineOption::PublishListing: {
-      char iniPath[kPathSize];
-      if (LocateNamedIniFile(PublishIniName(commandLine), iniPath)) PublishSourceListing(iniPath);
-      return false;
-    }
-    case CommandLineOption::Preview: {
-      char iniPath[kPathSize];
-      if (LocateNamedIniFile(PreviewIniName(commandLine), iniPath)) PreviewSynchronisation(iniPath);
-      return false;
-    }
+      code = ExitCode::Synchronised;
+      return true;
+    case CommandLineOption::PublishListing:
+      code = Done(LocateNamedIniFile(PublishIniName(commandLine), iniPath) && PublishSourceListing(iniPath));
+      return true;
+    case CommandLineOption::Preview:
+      code = LocateNamedIniFile(PreviewIniName(commandLine), iniPath) ? PreviewSynchronisation(iniPath)
+                                                                      : ExitCode::NotSynchronised;
+      return true;
     case CommandLineOption::None:
       break;
   }
-  return true;
+  return false;
 }
 
 // Resolves the ini path and makes sure it can be read. False ends the
@@ -97,7 +110,7 @@ bool LocateIniFile(const char* commandLine, char (&iniPath)[kPathSize]) {
   }
   const int answer = ShowProgramBox("Не существует ini-файл.\n Сгенерировать файл?",
                                     MB_YESNO | MB_ICONERROR);
-  if (answer != IDNO) GenerateIniAndConfirm();
+  if (answer != IDNO) (void)GenerateIniAndConfirm();
   return false;
 }
 
@@ -108,65 +121,98 @@ bool LocateIniFile(const char* commandLine, char (&iniPath)[kPathSize]) {
 // thread would leave those locks taken for good, and the teardown after it
 // (closing the logs flushes and reopens both standard streams, destructors
 // free memory) would wait on them for ever, with no window left to show it.
-// So the process ends here and now, touching nothing the worker may hold.
+// So the process ends here and now, touching nothing the worker may hold
+// (the run record goes without a log line of its own), as a stopped run.
 // Nothing is lost: each log line was flushed to its file as it was written.
 // A log that stayed empty is not removed on this path.
 // (ExitProcess would not do: it ends the other threads first and then lets
 // the C runtime library clean up, which closes the streams and so waits on
 // the lock the ended worker held.)
-void EndWithoutTeardown() {
+void EndWithoutTeardown(const SyncConfig& config, const RunRecord& record) {
+  record.Append(config, ExitCode::Stopped, true);
   // On the current process this call does not return.
-  TerminateProcess(GetCurrentProcess(), 0);
+  TerminateProcess(GetCurrentProcess(), static_cast<UINT>(ExitCode::Stopped));
 }
 
-void LoadAndRun(HINSTANCE instance, SyncConfig& config, const char* iniPath) {
-  RunControl control;
-  ProgressWindow window(instance, iniPath, control);
-  if (!config.ReadConfiguration(iniPath)) {
-    // Another run on the same target: its window is on the screen.
-    if (!config.anotherRunOnTarget) ShowProgramBox("Ошибка в файле инициализации", MB_OK);
-    return;
-  }
-  config.ownFiles = OwnFilePaths(config.targetDir, iniPath);
-  config.runControl = &control;
-  if (!window.Create()) {
-    // No window to show: the run still happens, with boxes of their own.
-    RunWorkerFlow(nullptr, config);
-    return;
-  }
+// The worker's flow in its thread beside the window's message loop; on
+// this thread when there is to be no window (unattended) or none can be made.
+RunOutcome RunBesideWindow(ProgressWindow& window, RunControl& control, SyncConfig& config,
+                           const RunRecord& record, bool waitForUnattendedRun) {
+  const auto withoutWindow = [&] {
+    return waitForUnattendedRun ? WaitThenStartClient(nullptr, config) : RunWorkerFlow(nullptr, config);
+  };
+  if (config.unattended || !window.Create()) return withoutWindow();
   config.progressWindowHandle = window.Handle();
-  WorkerArguments arguments{&window, &config};
+  WorkerArguments arguments{&window, &config, waitForUnattendedRun, RunOutcome{}};
   win32::ScopedKernelHandle worker(CreateThread(nullptr, 0, &WorkerRoutine, &arguments, 0, nullptr));
   if (!worker) {
     DestroyWindow(window.Handle());
-    RunWorkerFlow(nullptr, config);
-    return;
+    config.progressWindowHandle = nullptr;
+    return withoutWindow();
   }
   window.Run();
   // The window is gone, closed by the worker at its end or by the user: a
   // worker still running is asked to stop, and waited for.
   if (WaitForSingleObject(worker.Get(), 0) != WAIT_OBJECT_0) {
     control.Stop();
-    if (WaitForSingleObject(worker.Get(), kWorkerWaitMs) != WAIT_OBJECT_0) EndWithoutTeardown();
+    if (WaitForSingleObject(worker.Get(), kWorkerWaitMs) != WAIT_OBJECT_0) EndWithoutTeardown(config, record);
   }
   config.progressWindowHandle = nullptr;
-  config.runControl = nullptr;
+  return arguments.outcome;
 }
 
-int RunEntryWithinMemory(HINSTANCE instance, const char* commandLine) {
-  if (!HandleCommandLineOptions(commandLine)) return 0;
+ExitCode LoadAndRun(HINSTANCE instance, SyncConfig& config, const char* iniPath, const RunRecord& record) {
+  RunControl control;
+  ProgressWindow window(instance, iniPath, control);
+  bool waitForUnattendedRun = false;
+  if (!config.ReadConfiguration(iniPath)) {
+    RunOutcome refused;
+    if (config.anotherRunOnTarget) {
+      // Another run's window is on the screen and decides about the
+      // client; an unattended run shows none, and is waited for.
+      refused.targetBusy = true;
+      waitForUnattendedRun = config.configurationRead && !config.unattended && UnattendedRunHolds(config.targetKey);
+    } else {
+      ShowProgramBox("Ошибка в файле инициализации", MB_OK);
+      refused.configurationRefused = true;
+    }
+    if (!waitForUnattendedRun) {
+      const ExitCode code = ExitCodeOf(refused);
+      record.Append(config, code);
+      return code;
+    }
+  }
+  config.ownFiles = OwnFilePaths(config.targetDir, iniPath, config.runRecordFile);
+  config.runControl = &control;
+  const RunOutcome outcome = RunBesideWindow(window, control, config, record, waitForUnattendedRun);
+  config.runControl = nullptr;
+  const ExitCode code = ExitCodeOf(outcome);
+  record.Append(config, code);
+  return code;
+}
+
+ExitCode RunEntryWithinMemory(HINSTANCE instance, const char* commandLine) {
+  // "/s" first: everything after it is read as the whole command line.
+  if (const char* rest = UnattendedRest(commandLine)) {
+    SetUnattended(true);
+    commandLine = rest;
+  }
+  ExitCode code = ExitCode::Synchronised;
+  if (HandleCommandLineOptions(commandLine, code)) return code;
 
   char iniPath[kPathSize];
-  if (!LocateIniFile(commandLine, iniPath)) return 0;
+  if (!LocateIniFile(commandLine, iniPath)) return ExitCode::NotSynchronised;
 
   // Destroyed last: its destructor closes the logs and removes empty ones.
   SyncConfig config;
+  config.unattended = Unattended();
+  const RunRecord record(iniPath);
   try {
-    LoadAndRun(instance, config, iniPath);
+    return LoadAndRun(instance, config, iniPath, record);
   } catch (const DirectoryCreationError& error) {
     ReportThrownText(error.systemError, error.text);
   }
-  return 0;
+  return ExitCode::NotSynchronised;
 }
 
 }  // namespace
@@ -176,9 +222,9 @@ int RunEntry(HINSTANCE instance, const char* commandLine) {
   // of them may end the program without a word; a run's own shortage of
   // memory is reported by the worker, with its log line.
   try {
-    return RunEntryWithinMemory(instance, commandLine);
+    return static_cast<int>(RunEntryWithinMemory(instance, commandLine));
   } catch (const std::bad_alloc&) {
     ShowProgramBox("Недостаточно памяти для работы программы.", MB_OK | MB_ICONERROR);
   }
-  return 0;
+  return static_cast<int>(ExitCode::NotSynchronised);
 }

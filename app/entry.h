@@ -9,5 +9,6 @@
 constexpr DWORD kWorkerWaitMs = 8000;
 
 // The whole program: options, ini location, configuration, run, teardown.
-// `commandLine` is the text after the program name. Returns 0 on every path.
+// `commandLine` is the text after the program name. Returns the exit code
+// (run/exit_code.h).
 int RunEntry(HINSTANCE instance, const char* commandLine);

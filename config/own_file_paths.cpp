@@ -16,7 +16,8 @@ std::string FullPath(const char* path) {
 
 }  // namespace
 
-std::vector<std::string> OwnFilePaths(const char* targetDir, const char* iniPath) {
+std::vector<std::string> OwnFilePaths(const char* targetDir, const char* iniPath,
+                                      const std::string& runRecordFile) {
   std::vector<std::string> paths;
   const std::string target = FullPath(targetDir);
   paths.push_back(target + "velkarin.err");
@@ -25,5 +26,6 @@ std::vector<std::string> OwnFilePaths(const char* targetDir, const char* iniPath
   char module[kPathSize];
   const DWORD length = GetModuleFileNameA(nullptr, module, kPathSize);
   if (length != 0 && length < kPathSize) paths.push_back(FullPath(module));
+  if (!runRecordFile.empty()) paths.push_back(FullPath(runRecordFile.c_str()));
   return paths;
 }

@@ -3,6 +3,7 @@
 // then the source, then the switches and texts, then the list sections.
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -10,6 +11,7 @@
 #include "config/directory_path.h"
 #include "config/final_path_forms.h"
 #include "config/full_path.h"
+#include "config/held_file_wait.h"
 #include "config/ini_file.h"
 #include "config/picture_setting.h"
 #include "config/rule_lists.h"
@@ -139,6 +141,43 @@ SourceDirectoryRead StoreSourceDir(const IniDocument& document, char (&field)[kP
   return StoreFullDirectory(value.text.c_str(), field) ? SourceDirectoryRead::Read : SourceDirectoryRead::NotSet;
 }
 
+// ЖурналЗапусков: the folder with environment variables expanded, a
+// folder that is not a full path lying in the target; and in it the file
+// of this computer.
+std::string RunRecordFile(const std::string& value, const char* targetDir) {
+  if (value.empty()) return value;
+  std::string folder = value;
+  char expanded[kPathSize];
+  const DWORD size = ExpandEnvironmentStringsA(value.c_str(), expanded, kPathSize);
+  if (size != 0 && size <= kPathSize) folder = expanded;
+  const bool network = folder.size() > 1 && folder[0] == '\\' && folder[1] == '\\';
+  if (!IsDrivePath(folder.c_str()) && !network) folder = targetDir + folder;
+  while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+  char computer[MAX_COMPUTERNAME_LENGTH + 1];
+  DWORD computerSize = sizeof(computer);
+  if (!GetComputerNameA(computer, &computerSize)) std::snprintf(computer, sizeof(computer), "velkarin");
+  return folder + (folder.back() == '\\' ? "" : "\\") + computer + ".log";
+}
+
+// The keys for runs on many workstations: how long to wait for held files,
+// the start with the share away, and the run record.
+bool ReadOperationKeys(MainSection& ini, SyncConfig& config) {
+  std::string value;
+  if (!ini.Value("ОжиданиеЗанятыхФайлов", "", value)) return false;
+  HeldFileWait wait;
+  if (!ParseHeldFileWait(value, wait)) {
+    ErrorLog() << "Ошибка, значение ключа \"ОжиданиеЗанятыхФайлов\" должно быть целым числом от 0 до "
+               << kMostHeldFileWaitSeconds << ". Синхронизация невозможна." << EndLine;
+    return false;
+  }
+  config.inUseWaitLeftMs = wait.budgetMs;
+  config.inUseRetriesPerFile = wait.retriesPerFile;
+  if (!ini.YesOnly("ЗапускПриНедоступномИсточнике", config.startWhenSourceAway)) return false;
+  if (!ini.Value("ЖурналЗапусков", "", value)) return false;
+  config.runRecordFile = RunRecordFile(value, config.targetDir);
+  return true;
+}
+
 // Whether reading the configuration prepares the target for a run.
 enum class TargetUse { Run, LookOnly };
 
@@ -169,11 +208,15 @@ bool ReadInto(SyncConfig& config, const char* iniPath, TargetUse use) {
     // run's, still being written.
     // Named after the target as the file system finally resolves it (the
     // last of its forms, the directory exists by now).
-    if (!TakeTargetRunLock(FinalPathForms(std::string(config.targetDir)).back(), config.targetRunLock)) {
+    // A target another run holds is read to the end all the same (a start
+    // that waits for an unattended run starts the client afterwards), but
+    // without logs, which are that run's.
+    config.targetKey = FinalPathForms(std::string(config.targetDir)).back();
+    if (TakeTargetRunLock(config.targetKey, config.unattended, config.targetRunLock)) {
+      OpenLogs(config.targetDir);
+    } else {
       config.anotherRunOnTarget = true;
-      return false;
     }
-    OpenLogs(config.targetDir);
   }
 
   switch (StoreSourceDir(document, config.sourceDir)) {
@@ -202,6 +245,7 @@ bool ReadInto(SyncConfig& config, const char* iniPath, TargetUse use) {
     return false;
   }
 
+  if (!ReadOperationKeys(ini, config)) return false;
   if (!ReadRuleLists(config, iniPath, document)) return false;
 
   // The progress window reads its picture on its own; a name it cannot
@@ -210,7 +254,8 @@ bool ReadInto(SyncConfig& config, const char* iniPath, TargetUse use) {
     ErrorLog() << NotWindows1251Text(kPictureKey) << EndLine;
     return false;
   }
-  return true;
+  config.configurationRead = true;
+  return !config.anotherRunOnTarget;
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "config/check_pair.h"
 #include "model/limits.h"
 #include "model/snapshot.h"
+#include "win32/run_lock.h"
 
 // A file an earlier run left in the target (see model/temporary_name.h):
 // found by the target scan, dealt with by the run before it acts on
@@ -72,14 +73,38 @@ class SyncConfig {
   // deleted or overwritten by the run.
   std::vector<std::string> ownFiles;
   // What is left of the run's time for waiting on target files that other
-  // programs hold open (see fileops/files_in_use.h).
+  // programs hold open, and the tries each may have (ОжиданиеЗанятыхФайлов;
+  // see fileops/files_in_use.h).
   std::uint32_t inUseWaitLeftMs = 3000;
+  unsigned inUseRetriesPerFile = 4;
   // Temporaries and aside files of earlier runs that the target scan found.
   std::vector<LeftoverFile> leftovers;
-  // The run's hold on its target (win32/run_lock.h), released last; and
-  // whether reading stopped because another run holds it.
-  void* targetRunLock = nullptr;
+  // The run's hold on its target, released last; the target's name for
+  // the lock; and whether another run holds it (the configuration is then
+  // read without logs, and nothing may be run).
+  TargetRunLock targetRunLock;
+  std::wstring targetKey;
   bool anotherRunOnTarget = false;
+  bool configurationRead = false;  // every setting was read and none refused
+
+  // "/s": no window, no box, and the client is never started.
+  bool unattended = false;
+  // The run record: "<computer name>.log" in the ЖурналЗапусков folder
+  // (environment variables expanded; a relative folder lies in the target);
+  // empty for none. One of the program's own files.
+  std::string runRecordFile;
+  // ЗапускПриНедоступномИсточнике: a source that cannot be reached starts
+  // the installed client, without a question.
+  bool startWhenSourceAway = false;
+
+  // What the run found and did, for the exit code and the run record.
+  bool sourceUnreachable = false;  // the source check failed
+  bool acted = false;              // the plan was whole and the act phase began
+  std::uint32_t filesCopied = 0;
+  std::uint32_t itemsDeleted = 0;  // files and directories
+  // Where the source's picture came from, and the listing's publish time.
+  enum class SourceOrigin { NotRead, Listing, Scan } sourceOrigin = SourceOrigin::NotRead;
+  FileTime listingPublished;
 
   // The worker's safe point: waits while the user is asked whether to
   // abort; true when the run must stop now.

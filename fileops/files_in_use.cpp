@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "config/held_file_wait.h"
 #include "config/sync_config.h"
 #include "fileops/long_path_copy.h"
 #include "log/logs.h"
@@ -10,10 +11,9 @@
 
 namespace {
 
-// A few tries a quarter of a second apart for each file; three seconds for
-// all the files of a run.
-constexpr unsigned kRetriesPerFile = 4;
-constexpr std::uint32_t kRetryIntervalMs = 250;
+// The tries a quarter of a second apart, as many for each file and as much
+// time for all the files of a run as ОжиданиеЗанятыхФайлов gives.
+constexpr std::uint32_t kRetryIntervalMs = kHeldFileRetryIntervalMs;
 constexpr std::uint32_t kSliceMs = 50;  // how soon a stop request is seen
 
 }  // namespace
@@ -35,7 +35,7 @@ bool MoveAside(const char* path, AsideFor purpose, std::string& aside, std::uint
 }
 
 bool WaitToRetry(SyncConfig& config, unsigned retriesSoFar) {
-  if (retriesSoFar >= kRetriesPerFile || config.inUseWaitLeftMs < kRetryIntervalMs) return false;
+  if (retriesSoFar >= config.inUseRetriesPerFile || config.inUseWaitLeftMs < kRetryIntervalMs) return false;
   config.inUseWaitLeftMs -= kRetryIntervalMs;
   for (std::uint32_t waited = 0; waited < kRetryIntervalMs; waited += kSliceMs) {
     if (config.Stopped()) return false;

@@ -51,6 +51,7 @@ bool CopyAndLog(SyncConfig& config, const std::string& source, const std::string
     return false;
   }
   StatsLog() << CopyFileLine(source, target) << EndLine;
+  ++config.filesCopied;
   // Through the copy's own extended path: the narrow call would drop a
   // trailing dot or space and set the attributes of another file.
   if (config.clearReadOnly && (sourceAttributes & FILE_ATTRIBUTE_READONLY)) {
@@ -96,11 +97,22 @@ class SourceDirectoryHold {
   win32::ScopedFile held_;
 };
 
+// A removed tree counts as one item deleted once nothing is left of it
+// (files kept as the user's keep their directory).
+void CountIfGone(SyncConfig& config, const std::string& path) {
+  if (GetFileAttributesW(ExtendedWidePath(path.c_str()).c_str()) == INVALID_FILE_ATTRIBUTES) {
+    ++config.itemsDeleted;
+  }
+}
+
 // The run's own actions: each one done, logged, and its failure counted.
 class TargetActions : public PhaseActions {
  public:
+
   void OnRemoveCutEntry(SyncConfig& config, const std::string& path) override {
-    if (links_.MayWriteIn(config, ParentOf(path))) DeleteTree(config, path);
+    if (!links_.MayWriteIn(config, ParentOf(path))) return;
+    DeleteTree(config, path);
+    CountIfGone(config, path);
   }
 
   void OnTidyLeftover(SyncConfig&, const LeftoverFile& leftover) override { TidyLeftover(leftover); }
@@ -118,13 +130,17 @@ class TargetActions : public PhaseActions {
     // Files kept as the user's ([Пропустить существующие]) stay, and so
     // does the directory around them.
     DeleteTree(config, directory, SystemLister(), KeepSkippedFiles::Yes);
+    CountIfGone(config, directory);
   }
 
   void OnRemoveFile(SyncConfig& config, const std::string& path, const FileEntry& entry) override {
     if (!links_.MayWriteIn(config, ParentOf(path))) return;
     StatsLog() << RemoveFileLine(path) << EndLine;
     std::uint32_t error = 0;
-    if (RemoveTargetFile(&config, path.c_str(), entry.attributes, error)) return;
+    if (RemoveTargetFile(&config, path.c_str(), entry.attributes, error)) {
+      ++config.itemsDeleted;
+      return;
+    }
     ErrorLog() << "Ошибка " << error << " удаления файла \"" << path << "\"" << EndLine;
     CountError(config);
   }

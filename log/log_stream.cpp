@@ -29,6 +29,12 @@ LogStream& LogStream::Write(const char* data, std::size_t size) {
     }
     return *this;
   }
+  if (!firstLineDone_) {
+    try {
+      firstLine_.append(data, size);
+    } catch (const std::bad_alloc&) {
+    }
+  }
   if (discarding_ || failed_ || size == 0) return *this;
   if (std::fwrite(data, 1, size, file_) != size) failed_ = true;
   return *this;
@@ -36,12 +42,18 @@ LogStream& LogStream::Write(const char* data, std::size_t size) {
 
 LogStream& LogStream::FinishLine() {
   Write("\n", 1);
+  if (memory_ == nullptr && !firstLineDone_) {
+    if (!firstLine_.empty()) firstLine_.pop_back();
+    firstLineDone_ = true;
+  }
   if (memory_ == nullptr && !discarding_ && !failed_ && std::fflush(file_) != 0) failed_ = true;
   return *this;
 }
 
 void LogStream::WriteTo(std::FILE* file) {
   file_ = file;
+  firstLine_.clear();
+  firstLineDone_ = false;
   discarding_ = false;
   failed_ = false;
 }

@@ -63,7 +63,12 @@ class LogStream {
   // replaces, so captures nest.
   std::string* CaptureInto(std::string* memory);
 
+  // The first line written to the file since the last WriteTo, without its
+  // line end (kept even while writes are dropped); empty before one ends.
+  [[nodiscard]] const std::string& FirstLine() const { return firstLineDone_ ? firstLine_ : kNoLine; }
+
  private:
+  static inline const std::string kNoLine;
   LogStream& Signed(long long value);
   LogStream& Unsigned(unsigned long long value);
 
@@ -71,6 +76,8 @@ class LogStream {
   std::string* memory_ = nullptr;
   bool discarding_ = false;
   bool failed_ = false;
+  std::string firstLine_;
+  bool firstLineDone_ = false;
 };
 
 // Ends a log line: `log << "text" << EndLine;`

@@ -97,6 +97,8 @@ void CloseLogs() {
   g_statsLines.WriteTo(stdout);
 }
 
+bool LogsOpened() { return g_errors.state != LogState::Unattached; }
+
 bool ErrorLogReachesFile() {
   return g_errors.state == LogState::Open && !g_errorLines.Failed() && !std::ferror(stderr);
 }

@@ -27,6 +27,10 @@ void CloseStatsLogEarly();
 // when the logs were never opened.
 void CloseLogs();
 
+// True from OpenLogs to CloseLogs: lines go to the target's files (or are
+// dropped there), no longer to the process's own streams.
+[[nodiscard]] bool LogsOpened();
+
 // True while standard error is attached to the error log file and no write
 // to it has failed: a line written now is on disk.
 [[nodiscard]] bool ErrorLogReachesFile();

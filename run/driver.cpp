@@ -15,7 +15,6 @@
 #include "plan/plan.h"
 #include "plan/registry.h"
 #include "plan/skip_existing.h"
-#include "plan/plan.h"
 #include "scan/left_out.h"
 #include "scan/listing_file.h"
 #include "scan/scan.h"
@@ -30,6 +29,7 @@ bool SourceReachable(SyncConfig& config) {
   if (GetFileAttributesA(config.sourceDir) != INVALID_FILE_ATTRIBUTES) return true;
   const DWORD error = GetLastError();
   ++config.errorCount;
+  config.sourceUnreachable = true;
   if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
     ErrorLog() << "Ошибка: каталог источник \"" << config.sourceDir
                << "\" не существует, синхронизация невозможна" << EndLine;
@@ -156,6 +156,8 @@ bool ReadSourceSnapshot(SyncConfig& config, DirNode* source, DirectoryLister& li
       StatsLog() << "источник прочитан из списка \"" << read.path << "\", опубликованного "
                  << LocalTimeText(read.published) << EndLine;
       config.sourceFromListing = true;
+      config.sourceOrigin = SyncConfig::SourceOrigin::Listing;
+      config.listingPublished = read.published;
       LeaveOutIgnored(source, "", config.ignoreList);
       LeaveOutListingFiles(source);
       return true;
@@ -166,6 +168,7 @@ bool ReadSourceSnapshot(SyncConfig& config, DirNode* source, DirectoryLister& li
     }
   }
   if (!ScanSource(config, source, config.sourceDir, "", lister)) return false;
+  config.sourceOrigin = SyncConfig::SourceOrigin::Scan;
   LeaveOutListingFiles(source);
   return true;
 }
@@ -177,6 +180,7 @@ bool RunSynchronisation(SyncConfig& config) { return RunSynchronisation(config, 
 bool RunSynchronisation(SyncConfig& config, DirectoryLister& lister) {
   Plan plan;
   if (!PlanSynchronisation(config, lister, plan)) return false;
+  config.acted = true;
   ActOnPlan(config, plan);
   return config.errorCount == 0 && !config.Stopped();
 }

@@ -108,7 +108,7 @@ bool WritePlan(const std::string& path, const std::vector<std::string>& lines, D
 
 }  // namespace
 
-void PreviewSynchronisation(const char* iniPath) {
+ExitCode PreviewSynchronisation(const char* iniPath) {
   SyncConfig config;
   std::vector<std::string> lines;
   bool planned = false;
@@ -121,9 +121,9 @@ void PreviewSynchronisation(const char* iniPath) {
       const std::string reason = logs.FirstError();
       Tell(std::string(kNoPlan) + "Ошибка в файле инициализации" + (reason.empty() ? "" : "\n" + reason),
            MB_ICONERROR);
-      return;
+      return ExitCode::NotSynchronised;
     }
-    config.ownFiles = OwnFilePaths(config.targetDir, iniPath);
+    config.ownFiles = OwnFilePaths(config.targetDir, iniPath, config.runRecordFile);
     // A run creates a missing target (with its parents) before it logs
     // anything; the plan says so.
     const std::string targetRoot = WithoutTrailingBackslashes(config.targetDir);
@@ -140,22 +140,23 @@ void PreviewSynchronisation(const char* iniPath) {
   }
   if (!planned) {
     Tell(kNoPlan + firstError, MB_ICONERROR);
-    return;
+    return ExitCode::NotSynchronised;
   }
   std::string path;
   DWORD error = 0;
   if (!PlanPath(path)) {
     Tell(std::string(kNoPlan) + "Не найден временный каталог пользователя.", MB_ICONERROR);
-    return;
+    return ExitCode::NotSynchronised;
   }
   if (!WritePlan(path, lines, error)) {
     Tell(std::string(kNoPlan) + "Ошибка " + std::to_string(error) + " записи файла \"" + path + "\".",
          MB_ICONERROR);
-    return;
+    return ExitCode::NotSynchronised;
   }
   std::string text = "План синхронизации записан в файл \"" + path + "\".\nДействий: " +
                      std::to_string(lines.size()) + ".";
   // Errors that a run would meet too, e.g. a directory that cannot be read.
   if (config.errorCount != 0) text += "\nПри составлении плана возникли ошибки:\n" + firstError;
   Tell(text, config.errorCount != 0 ? MB_ICONWARNING : MB_ICONINFORMATION);
+  return config.errorCount != 0 ? ExitCode::WithErrors : ExitCode::Synchronised;
 }

@@ -38,7 +38,7 @@ std::size_t CountFiles(const DirNode* node) {
 
 }  // namespace
 
-void PublishSourceListing(const char* iniPath) {
+bool PublishSourceListing(const char* iniPath) {
   char sourceDir[kPathSize];
   unsigned long readError = 0;
   switch (ReadSourceDirectory(iniPath, sourceDir, readError)) {
@@ -46,22 +46,22 @@ void PublishSourceListing(const char* iniPath) {
       break;
     case SourceDirectoryRead::NotSet:
       Tell(std::string(kNotPublished) + "В файле \"" + iniPath + "\" не задан каталог источник.", MB_ICONERROR);
-      return;
+      return false;
     case SourceDirectoryRead::NotWindows1251:
       Tell(std::string(kNotPublished) + "В файле \"" + iniPath +
                "\" значение ключа \"КаталогИсточник\" содержит символы, которых нет в кодировке Windows-1251.",
            MB_ICONERROR);
-      return;
+      return false;
     case SourceDirectoryRead::FileUnreadable:
       Tell(kNotPublished + IniReadErrorText(iniPath, readError), MB_ICONERROR);
-      return;
+      return false;
   }
   if (GetFileAttributesA(sourceDir) == INVALID_FILE_ATTRIBUTES) {
     const DWORD error = GetLastError();
     Tell(std::string(kNotPublished) + "Ошибка " + std::to_string(error) + " доступа к каталогу источнику \"" +
              sourceDir + "\".",
          MB_ICONERROR);
-    return;
+    return false;
   }
   // Exactly a run's source scan, without the lists: every workstation
   // applies its own. Only the listing's own files are left out.
@@ -83,7 +83,7 @@ void PublishSourceListing(const char* iniPath) {
   if (!whole) {
     // A partial listing would have every workstation delete what it left out.
     Tell(std::string(kNotPublished) + firstError + kKept, MB_ICONERROR);
-    return;
+    return false;
   }
   FILETIME now;
   GetSystemTimeAsFileTime(&now);
@@ -93,9 +93,10 @@ void PublishSourceListing(const char* iniPath) {
   if (!WritePublishedListing(sourceDir, bytes, error)) {
     Tell(std::string(kNotPublished) + "Ошибка " + std::to_string(error) + " записи файла \"" + path + "\"." + kKept,
          MB_ICONERROR);
-    return;
+    return false;
   }
   Tell("Список источника опубликован в файле \"" + path + "\".\nКаталогов: " +
            std::to_string(CountDirectories(root.get())) + ", файлов: " + std::to_string(CountFiles(root.get())) + ".",
        MB_ICONINFORMATION);
+  return true;
 }

@@ -56,8 +56,8 @@ std::string CannotStartText(const char* command, DWORD error) {
 
 }  // namespace
 
-void RunCommand(HWND window, const SyncConfig& config) {
-  if (config.runCommand[0] == '\0') return;
+bool RunCommand(HWND window, const SyncConfig& config) {
+  if (config.runCommand[0] == '\0') return true;
   const std::string directory = CommandWorkingDirectory(config.runCommand, config.targetDir);
   // A relative command is not joined to the target: the working directory
   // carries it.
@@ -66,9 +66,10 @@ void RunCommand(HWND window, const SyncConfig& config) {
                     error)) {
     StatsLog() << "Выполнение команды \"" << config.runCommand << "\" рабочий каталог \"" << directory << "\""
                << EndLine;
-    return;
+    return true;
   }
   ErrorLog() << "Ошибка " << error << " выполнения команды \"" << config.runCommand
              << "\" рабочий каталог \"" << directory << "\"" << EndLine;
   ShowWorkerBox(window, CannotStartText(config.runCommand, error).c_str(), MB_OK);
+  return false;
 }

@@ -7,5 +7,5 @@ class SyncConfig;
 
 // A command that cannot be started is logged and told in a worker's box
 // owned by `window` (null when there is none): the user is waiting for the
-// client.
-void RunCommand(HWND window, const SyncConfig& config);
+// client. False when a command could not be started.
+bool RunCommand(HWND window, const SyncConfig& config);

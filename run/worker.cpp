@@ -8,11 +8,14 @@
 #include "log/logs.h"
 #include "run/driver.h"
 #include "run/error_report.h"
+#include "run/launch_paths.h"
 #include "run/run_command.h"
 #include "run/running_check.h"
+#include "ui/progress_text.h"
 #include "ui/progress_window.h"
 #include "win32/create_directory_path.h"
 #include "win32/message_box.h"
+#include "win32/run_lock.h"
 
 namespace {
 
@@ -43,47 +46,101 @@ bool SynchroniseWithinMemory(SyncConfig& config) {
   }
 }
 
-void DecideAfterRun(HWND window, SyncConfig& config) {
+// The installed client, for a start with the source away: Выполнить as a
+// full path, or in the target.
+bool InstalledClientPresent(const SyncConfig& config, std::string& path) {
+  if (config.runCommand[0] == '\0') return false;
+  path = ResolveCheckPath(config.runCommand, config.targetDir);
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// Starts the client; a failed start is what the outcome keeps of it.
+void StartClient(HWND window, const SyncConfig& config, RunOutcome& outcome) {
+  if (!RunCommand(window, config)) outcome.clientNotStarted = true;
+}
+
+void DecideAfterRun(HWND window, SyncConfig& config, RunOutcome& outcome) {
   const std::string quotedPath =
       "\"" + CheckedExecutablePath(config) + "\"?";
   if (IsApplicationRunning(config)) {
+    outcome.clientRunning = true;
     ErrorLog() << "Ошибка: приложение уже запущено, синхронизация невозможна" << EndLine;
-    if (AskYes(window, "Приложение уже запущено, синхронизация невозможна!\nПопытаться выполнить\n" +
+    if (!config.unattended &&
+        AskYes(window, "Приложение уже запущено, синхронизация невозможна!\nПопытаться выполнить\n" +
                            quotedPath)) {
-      RunCommand(window, config);
+      StartClient(window, config, outcome);
     }
     return;
   }
   const bool synchronised = SynchroniseWithinMemory(config);
   if (config.Stopped()) return;  // the user aborted: nothing more is done or written
+  // Unattended: nothing is asked, and the client is the user's to start.
+  if (config.unattended) return;
+  std::string installed;
   if (synchronised) {
-    RunCommand(window, config);
+    StartClient(window, config, outcome);
+  } else if (config.sourceUnreachable && config.startWhenSourceAway && InstalledClientPresent(config, installed)) {
+    StatsLog() << "источник недоступен, запускается установленный клиент \"" << installed << "\"" << EndLine;
+    StartClient(window, config, outcome);
   } else if (!config.askOnError) {
     Tell(window, "В процессе синхронизации возникли ошибки.\nПрограмма будет закрыта.");
   } else if (AskYes(window, "В процессе синхронизации возникли ошибки\nпопытаться выполнить\n" +
                                 quotedPath)) {
-    RunCommand(window, config);
+    StartClient(window, config, outcome);
   }
 }
 
 }  // namespace
 
-void RunWorkerFlow(HWND window, SyncConfig& config) {
+RunOutcome RunWorkerFlow(HWND window, SyncConfig& config) {
+  RunOutcome outcome;
   try {
-    DecideAfterRun(window, config);
+    DecideAfterRun(window, config, outcome);
   } catch (const DirectoryCreationError& error) {
+    ++config.errorCount;
     ReportThrownText(error.systemError, error.text);
   } catch (const std::bad_alloc&) {
     // Anywhere else in the worker (the running check, the command): an
     // exception leaving the thread would end the program without a word.
+    ++config.errorCount;
     ErrorLog() << "Ошибка: недостаточно памяти" << EndLine;
     Tell(window, "Недостаточно памяти.\nПрограмма будет закрыта.");
   }
+  outcome.errorCount = config.errorCount;
+  outcome.acted = config.acted;
+  outcome.stopped = config.Stopped();
   if (window != nullptr && !config.Stopped()) ProgressWindow::RequestClose(window);
+  return outcome;
+}
+
+RunOutcome WaitThenStartClient(HWND window, SyncConfig& config, unsigned long ceilingMs) {
+  RunOutcome outcome;
+  SendProgressText(window, "Ожидание завершения синхронизации, запущенной с ключом /s");
+  const ULONGLONG start = GetTickCount64();
+  bool held = true;
+  while ((held = UnattendedRunHolds(config.targetKey)) && GetTickCount64() - start < ceilingMs) {
+    if (config.StopRequested()) break;
+    Sleep(100);
+  }
+  if (config.Stopped()) {
+    outcome.stopped = true;
+    return outcome;
+  }
+  if (held) {
+    outcome.targetBusy = true;
+    Tell(window, "Синхронизация, запущенная с ключом /s, не завершилась за 10 минут.\nКлиент не запущен.");
+  } else {
+    StartClient(window, config, outcome);
+  }
+  if (window != nullptr) ProgressWindow::RequestClose(window);
+  return outcome;
 }
 
 DWORD WINAPI WorkerRoutine(void* argument) {
   auto* arguments = static_cast<WorkerArguments*>(argument);
-  RunWorkerFlow(arguments->window->Handle(), *arguments->config);
+  const HWND window = arguments->window->Handle();
+  arguments->outcome = arguments->waitForUnattendedRun ? WaitThenStartClient(window, *arguments->config)
+                                                       : RunWorkerFlow(window, *arguments->config);
   return 0;
 }

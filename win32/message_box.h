@@ -7,6 +7,14 @@
 inline constexpr const char* kProgramCaption = "velkarin";
 inline constexpr const char* kWorkerCaption = "Синхронизация";
 
+// Unattended ("/s"): no box is shown and none waits for an answer. A
+// question is answered No (nothing is generated, nothing started), any
+// other box OK. A box's text that no log holds yet (before the target's
+// logs are open: the ini file, /p's and /l's results) becomes one line of
+// the process's standard error, which a script may redirect.
+void SetUnattended(bool unattended);
+[[nodiscard]] bool Unattended();
+
 // MessageBoxA with no owner and the caption "velkarin"; returns the answer.
 int ShowProgramBox(const char* text, unsigned type);
 

@@ -94,3 +94,14 @@ TEST(CommandLineOption, PreviewOnlyAtTheStartAndAfterGenerateAndHelp) {
   EXPECT_EQ(PreviewIniName("/p a.ini"), nullptr);
   EXPECT_EQ(PublishIniName("/l a.ini"), nullptr);
 }
+
+TEST(CommandLineOption, UnattendedOnlyAtTheStartAndTheRestReadAsACommandLine) {
+  EXPECT_STREQ(UnattendedRest("/s"), "");
+  EXPECT_STREQ(UnattendedRest("/S  C:\\a.ini"), "C:\\a.ini");
+  EXPECT_STREQ(UnattendedRest("/s /p a.ini"), "/p a.ini");
+  EXPECT_EQ(Option(UnattendedRest("/s /p a.ini")), CommandLineOption::PublishListing);
+  EXPECT_EQ(Option(UnattendedRest("/s /l")), CommandLineOption::Preview);
+  EXPECT_EQ(UnattendedRest("a.ini /s"), nullptr) << "only at the very start";
+  EXPECT_EQ(UnattendedRest("/sa.ini"), nullptr);
+  EXPECT_EQ(UnattendedRest("/p /s"), nullptr);
+}

@@ -18,7 +18,14 @@ const char kUsage[] =
     "/h - вывести это сообщение\n"
     "/p [<имя файла инициализации>] - опубликовать список файлов каталога источника (velkarin.lst)\n"
     "/l [<имя файла инициализации>] - показать, что сделает синхронизация, ничего не изменяя "
-    "(план в velkarin-plan.txt во временном каталоге)";
+    "(план в velkarin-plan.txt во временном каталоге)\n"
+    "/s - без участия пользователя: без окна, сообщений и вопросов, клиент не запускается; "
+    "ставится первым: /s [<имя файла инициализации>], /s /p ..., /s /l ...\n"
+    "Код завершения: 0 - синхронизировано, 1 - синхронизировано с ошибками, 2 - не синхронизировано, "
+    "3 - прервано пользователем, 4 - приложение уже запущено, 5 - приложение не удалось запустить, "
+    "6 - каталог приемник занят другим запуском\n"
+    "Параметры ini-файла для многих рабочих мест: ЖурналЗапусков, ЗапускПриНедоступномИсточнике, "
+    "ОжиданиеЗанятыхФайлов (см. руководство администратора)";
 const char kBadName[] = "Ошибка при задании имени ini-файла.\n Задайте существующий файл.";
 const char kMissingDefault[] = "Не существует ini-файл.\n Сгенерировать файл?";
 const char kReplace[] = "Файл \"velkarin.ini\" уже существует.\nЗаменить его?";
@@ -31,19 +38,20 @@ void ExpectBox(const BoxReport& box, const char* text, const char* icon, const c
   EXPECT_EQ(box.buttons, buttons) << context;
 }
 
-// A run that ends on its own, with exit code 0, after the boxes expected.
-void ExpectCleanExit(const VelkarinRun& run, const std::string& context) {
+// A run that ends on its own after the boxes expected: with 0 when it did
+// what was asked, 2 when it did not (nothing generated, nothing synchronised).
+void ExpectExit(const VelkarinRun& run, unsigned long code, const std::string& context) {
   EXPECT_TRUE(run.exited) << context << ": still running (an unexpected box?)";
-  EXPECT_EQ(run.exitCode, 0u) << context;
+  EXPECT_EQ(run.exitCode, code) << context;
 }
 
 }  // namespace
 
-TEST(CommandLine, HelpShowsTheFourUsageLines) {
+TEST(CommandLine, HelpShowsTheUsageLines) {
   TempDir dir("h");
   for (const char* arguments : {"/h", "/H", "x.ini /h"}) {
     const VelkarinRun run = RunVelkarin(arguments, dir.Path(), {ProgramBox()});
-    ExpectCleanExit(run, arguments);
+    ExpectExit(run, 0, arguments);
     ExpectBox(run.boxes[0], kUsage, "information", "ok", arguments);
   }
   EXPECT_FALSE(Exists(dir / "velkarin.ini"));
@@ -59,7 +67,7 @@ TEST(CommandLine, GenerateWritesTheTemplateInTheWorkingDirectory) {
     WriteFileBytes(dir / "velkarin.ini", "[old]\r\nkeep=no\r\n" + std::string(8000, '#'));
     WriteIni(dir / "a.ini", "[Основные параметры]\nКаталогПриемник=" + (dir / "target") + "\n");
     const VelkarinRun run = RunVelkarin(arguments, dir.Path(), {ProgramBox("yes"), ProgramBox()});
-    ExpectCleanExit(run, arguments);
+    ExpectExit(run, 0, arguments);
     ExpectBox(run.boxes[0], kReplace, "warning", "yes,no", arguments);
     ExpectBox(run.boxes[1], kGenerated, "none", "ok", arguments);
     EXPECT_EQ(ReadFileBytes(dir / "velkarin.ini").value_or(""), expected) << arguments;
@@ -72,7 +80,7 @@ TEST(CommandLine, GenerateOverAnExistingIniAnsweredNoKeepsIt) {
   const std::string production = WithCrLf("[Основные параметры]\nКаталогИсточник=\\\\srv\\kadu\n");
   WriteFileBytes(dir / "velkarin.ini", production);
   const VelkarinRun run = RunVelkarin("/g", dir.Path(), {ProgramBox("no")});
-  ExpectCleanExit(run, "answer No");  // and no confirmation box after it
+  ExpectExit(run, 2, "answer No");  // and no confirmation box after it
   ExpectBox(run.boxes[0], kReplace, "warning", "yes,no", "answer No");
   EXPECT_EQ(run.boxes[0].defaultButton, "no") << "Enter must keep the file";
   EXPECT_EQ(ReadFileBytes(dir / "velkarin.ini"), production);
@@ -83,7 +91,7 @@ TEST(CommandLine, NotAnOptionWithoutSeparatorsSoANamedFileIsMissing) {
   for (const char* arguments : {"x/g", "/gx", "/hx", "\"a.ini\"", "nothere.ini", "a.ini\t/g"}) {
     WriteIni(dir / "a.ini", "[Основные параметры]\n");
     const VelkarinRun run = RunVelkarin(arguments, dir.Path(), {ProgramBox()});
-    ExpectCleanExit(run, arguments);
+    ExpectExit(run, 2, arguments);
     ExpectBox(run.boxes[0], kBadName, "error", "ok", arguments);
     EXPECT_FALSE(Exists(dir / "velkarin.ini")) << arguments;
   }
@@ -93,14 +101,14 @@ TEST(CommandLine, NamedIniPathBeyond1023CharactersIsRefused) {
   TempDir dir("long");
   const std::string name = std::string(1030, 'n') + ".ini";
   const VelkarinRun run = RunVelkarin(name, dir.Path(), {ProgramBox()});
-  ExpectCleanExit(run, "long name");
+  ExpectExit(run, 2, "long name");
   ExpectBox(run.boxes[0], kBadName, "error", "ok", "long name");
 }
 
 TEST(CommandLine, MissingDefaultIniAnsweredNoWritesNothing) {
   TempDir dir("no");
   const VelkarinRun run = RunVelkarin("", dir.Path(), {ProgramBox("no")});
-  ExpectCleanExit(run, "answer No");
+  ExpectExit(run, 2, "answer No");
   ExpectBox(run.boxes[0], kMissingDefault, "error", "yes,no", "answer No");
   EXPECT_FALSE(Exists(dir / "velkarin.ini"));
 }
@@ -109,7 +117,7 @@ TEST(CommandLine, MissingDefaultIniAnsweredYesWritesTheTemplateAndStops) {
   TempDir dir("yes");
   DefaultTargetGuard defaultTarget;
   const VelkarinRun run = RunVelkarin("", dir.Path(), {ProgramBox("yes"), ProgramBox()});
-  ExpectCleanExit(run, "answer Yes");
+  ExpectExit(run, 2, "answer Yes");
   ExpectBox(run.boxes[0], kMissingDefault, "error", "yes,no", "answer Yes");
   ExpectBox(run.boxes[1], kGenerated, "none", "ok", "confirmation");
   EXPECT_EQ(ReadFileBytes(dir / "velkarin.ini").value_or(""), TemplateBytes());
@@ -133,7 +141,7 @@ TEST(CommandLine, FullAndRelativeIniNamesAreFound) {
   for (const auto& [arguments, cwd] : cases) {
     DeleteTree(dir / "target");
     const VelkarinRun run = RunVelkarin(arguments, cwd);
-    ExpectCleanExit(run, arguments);
+    ExpectExit(run, 0, arguments);
     EXPECT_TRUE(IsDirectory(dir / "target")) << arguments;
     EXPECT_FALSE(Exists(dir / "target\\velkarin.err")) << arguments;
     EXPECT_FALSE(Exists(dir / "target\\velkarin.out")) << arguments;
@@ -146,7 +154,7 @@ TEST(CommandLine, GenerateThatCannotWriteSaysSoAndEnds) {
   // It is no file to replace, so nothing asks about it either.
   CreateDirectoryA((dir / "velkarin.ini").c_str(), nullptr);
   const VelkarinRun run = RunVelkarin("/g", dir.Path(), {ProgramBox()});
-  ExpectCleanExit(run, "/g blocked");  // no "сгенерирован" box after the failure
+  ExpectExit(run, 2, "/g blocked");  // no "сгенерирован" box after the failure
   ExpectBox(run.boxes[0], "Невозможно создать ini-файл", "error", "ok", "/g blocked");
   EXPECT_TRUE(IsDirectory(dir / "velkarin.ini"));
 }

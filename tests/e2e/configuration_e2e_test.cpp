@@ -19,7 +19,7 @@ TEST(Configuration, EmptyTargetShowsBothBoxesAndWritesNoLog) {
   WriteIni(dir / "velkarin.ini", MainKeys("КаталогПриемник=\nКаталогИсточник=" + dir.Path() + "\n"));
   const VelkarinRun run = RunVelkarin("", dir.Path(), {ProgramBox(), ProgramBox()});
   ASSERT_TRUE(run.exited);
-  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_EQ(run.exitCode, 2u);
   ASSERT_TRUE(run.boxes[0].shown);
   EXPECT_EQ(run.boxes[0].text, "Ошибка, не задан путь к каталогу приемнику. Синхронизация невозможна.");
   EXPECT_EQ(run.boxes[0].icon, "warning");
@@ -51,7 +51,7 @@ TEST(Configuration, TargetBlockedByAFileIsShownBecauseNoLogIsOpen) {
            MainKeys("КаталогПриемник=" + (dir / "Каду\\Клиент") + "\nКаталогИсточник=" + dir.Path() + "\n"));
   const VelkarinRun run = RunVelkarin("", dir.Path(), {ProgramBox()});
   ASSERT_TRUE(run.exited);
-  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_EQ(run.exitCode, 2u);
   ASSERT_TRUE(run.boxes[0].shown);
   EXPECT_EQ(run.boxes[0].text, "Ошибка [183], невозможно создать каталог \"" + (dir / "Каду") +
                                    "\" т.к. найден файл с тем же именем");

@@ -10,11 +10,18 @@ namespace e2e {
 
 using namespace testing_support;
 
-RunningVelkarin::RunningVelkarin(const std::string& arguments, const std::string& workingDir) {
+RunningVelkarin::RunningVelkarin(const std::string& arguments, const std::string& workingDir,
+                                 const std::string& standardErrorFile) {
   std::string commandLine = "\"" + ExeDir() + "\\velkarin.exe\"";
   if (!arguments.empty()) commandLine += " " + arguments;
+  win32::ScopedFile errors;
+  if (!standardErrorFile.empty()) {
+    SECURITY_ATTRIBUTES inherited{sizeof(inherited), nullptr, TRUE};
+    errors.Reset(CreateFileA(standardErrorFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+  }
   PROCESS_INFORMATION process{};
-  if (!StartProcess(commandLine, workingDir, process)) {
+  if (!StartProcess(commandLine, workingDir, process, errors.Valid() ? errors.Get() : nullptr)) {
     ADD_FAILURE() << "cannot start velkarin.exe, error " << GetLastError();
     return;
   }

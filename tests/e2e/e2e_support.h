@@ -28,8 +28,10 @@ struct VelkarinRun {
 class RunningVelkarin {
  public:
   // Starts velkarin.exe with `arguments` in `workingDir`; Started() says
-  // whether it could be.
-  RunningVelkarin(const std::string& arguments, const std::string& workingDir);
+  // whether it could be. Its standard error goes to the file
+  // `standardErrorFile` when one is named.
+  RunningVelkarin(const std::string& arguments, const std::string& workingDir,
+                  const std::string& standardErrorFile = "");
   ~RunningVelkarin();
   RunningVelkarin(const RunningVelkarin&) = delete;
   RunningVelkarin& operator=(const RunningVelkarin&) = delete;

@@ -107,7 +107,7 @@ TEST(Logs, LogThatCannotBeCreatedIsSkippedAndNothingElseIsTouched) {
                                      "\nКаталогИсточник=\nВыводитьСтатистикуСинхронизации=да\n");
   const VelkarinRun run = RunVelkarin("", dir.Path(), {ProgramBox()});
   ASSERT_TRUE(run.exited) << "the program must not hang or crash";
-  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_EQ(run.exitCode, 2u) << "a configuration error";
   ASSERT_TRUE(run.boxes[0].shown);
   EXPECT_EQ(run.boxes[0].text, "Ошибка в файле инициализации");
   EXPECT_TRUE(IsDirectory(dir / "target\\velkarin.err"));

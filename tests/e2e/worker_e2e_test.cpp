@@ -8,70 +8,13 @@
 #include <map>
 #include <sstream>
 
-#include "tests/e2e/sync_fixture.h"
+#include "tests/e2e/worker_fixture.h"
 #include "tests/support/window_capture.h"
 
 using namespace e2e;
 using namespace testing_support;
 
 namespace {
-
-// Waits (at most a minute each) for every kadu.exe that process `parent`
-// started to end; false when one was still running. One that has already
-// ended is not found, and has its marker in place.
-bool ClientsEnded(DWORD parent) {
-  win32::ScopedFile processes(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  if (!processes) return false;
-  PROCESSENTRY32 entry{};
-  entry.dwSize = sizeof(entry);
-  bool ended = true;
-  for (BOOL more = Process32First(processes.Get(), &entry); more; more = Process32Next(processes.Get(), &entry)) {
-    if (entry.th32ParentProcessID != parent || lstrcmpiA(entry.szExeFile, "kadu.exe") != 0) continue;
-    win32::ScopedKernelHandle client(OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID));
-    if (client && WaitForSingleObject(client.Get(), 60000) != WAIT_OBJECT_0) ended = false;
-  }
-  return ended;
-}
-
-// A source holding the client program and a little else; the ini file
-// names no command, running check or question after errors, so the run
-// takes its defaults for them.
-class Worker : public Sync {
- protected:
-  Worker() { runKeys = "ВыводитьСтатистикуСинхронизации=да\n"; }
-
-  void SetUp() override {
-    MakeTree(source, {"a.txt", "Модули\\", "Модули\\m.dll"});
-    // The client program itself comes from the share like any other file.
-    WriteFileBytes(source + "\\kadu.exe", *ReadFileBytes(ExeDir() + "\\fake_client.exe"));
-  }
-
-  VelkarinRun Run(const std::string& keys, const std::vector<ExpectedBox>& boxes = {}) {
-    const VelkarinRun run = RunAnswering(keys, "", boxes);
-    lastRun_ = run.processId;
-    return run;
-  }
-  // What the client that the last run started recorded (it renames its
-  // marker into place whole, then ends), or "<not started>". The run starts
-  // its command before it ends, without waiting for it: the client, found
-  // as a kadu.exe whose parent is the run, is waited for until it ends.
-  std::string Started() {
-    EXPECT_TRUE(ClientsEnded(lastRun_)) << "the client the run started did not end within a minute";
-    return ReadFileBytes(target + "\\started.txt").value_or("<not started>");
-  }
-  bool Synchronised() { return Exists(target + "\\Модули\\m.dll"); }
-  // The target's kadu.exe, running until released. A client is released
-  // when it goes out of scope too: one left running by a failed assertion
-  // would hold its kadu.exe (and the temporary directory) for up to a
-  // minute and could be found by the next test's running check.
-  std::wstring ClientExe() { return Widen(target + "\\kadu.exe"); }
-  // A line of the statistics log, CR LF included.
-  std::string LaunchLine(const std::string& command, const std::string& directory) {
-    return "Выполнение команды \"" + command + "\" рабочий каталог \"" + directory + "\"\r\n";
-  }
-
-  DWORD lastRun_ = 0;  // the process of the last run, the client's parent
-};
 
 void ExpectWorkerBox(const BoxReport& box, const std::string& text, const char* buttons) {
   ASSERT_TRUE(box.shown) << text;
@@ -83,7 +26,7 @@ void ExpectWorkerBox(const BoxReport& box, const std::string& text, const char* 
 }  // namespace
 
 TEST_F(Worker, CleanRunStartsTheCommandWithoutAQuestion) {
-  Run("КоманднаяСтрока=\"-a Б\"\n");
+  EXPECT_EQ(Run("КоманднаяСтрока=\"-a Б\"\n").exitCode, 0u);
   ASSERT_TRUE(Synchronised());
   EXPECT_EQ(Started(), target + "\r\n-a Б") << "working directory: the target";
   const std::string out = Log("velkarin.out");
@@ -107,6 +50,7 @@ TEST_F(Worker, ApplicationAlreadyRunningSkipsTheRun) {
     ExpectWorkerBox(run.boxes[0], question, "yes,no");
     EXPECT_EQ(Log("velkarin.err"), "Ошибка: приложение уже запущено, синхронизация невозможна\r\n");
     EXPECT_FALSE(Synchronised()) << answer;
+    EXPECT_EQ(run.exitCode, 4u) << answer;
     EXPECT_EQ(Started(), std::string(answer) == "yes" ? target + "\r\n" : "<not started>") << answer;
   }
 }
@@ -170,6 +114,7 @@ TEST_F(Worker, ErrorsAskBeforeTheCommandOrJustSaySo) {
       ExpectWorkerBox(run.boxes[0], question, "yes,no");
     }
     EXPECT_TRUE(Synchronised()) << "the rest of the run went on";
+    EXPECT_EQ(run.exitCode, 1u) << "synchronised with errors, the client started or not";
     EXPECT_EQ(Started() != "<not started>", c.started) << c.keys << c.box.button;
   }
 }
@@ -213,6 +158,7 @@ TEST_F(Worker, CommandThatCannotBeStartedIsLoggedAndToldInABox) {
   EXPECT_GT(run.boxes[0].text.size(), start.size()) << "the system's message";
   EXPECT_EQ(run.boxes[0].icon, "warning");
   EXPECT_EQ(run.boxes[0].buttons, "ok");
+  EXPECT_EQ(run.exitCode, 5u);
   EXPECT_EQ(Log("velkarin.err"),
             "Ошибка 2 выполнения команды \"нет-такого.exe\" рабочий каталог \"" + target + "\\\"\r\n");
   EXPECT_TRUE(Synchronised());
@@ -286,6 +232,7 @@ TEST_F(Worker, EscapeAnsweredYesStopsBetweenFilesAndStartsNothing) {
   }
   ASSERT_TRUE(program.WaitForExit(30000)) << "velkarin.exe did not end by itself";
   ASSERT_TRUE(question.shown) << "the abort question";
+  EXPECT_EQ(program.ExitCode(), 3u) << "stopped by the user";
   lastRun_ = program.Id();
   EXPECT_EQ(Started(), "<not started>");
   // Whatever was copied is whole; the run did not finish.

@@ -163,12 +163,16 @@ bool IsDirectory(const std::string& path) {
 }
 
 bool StartProcess(const std::string& commandLine, const std::string& workingDir,
-                  PROCESS_INFORMATION& process) {
+                  PROCESS_INFORMATION& process, HANDLE standardError) {
   STARTUPINFOA startup{};
   startup.cb = sizeof(startup);
+  if (standardError != nullptr) {
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdError = standardError;
+  }
   std::vector<char> line(commandLine.begin(), commandLine.end());
   line.push_back('\0');
-  return CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+  return CreateProcessA(nullptr, line.data(), nullptr, nullptr, standardError != nullptr, 0, nullptr,
                         workingDir.empty() ? nullptr : workingDir.c_str(), &startup,
                         &process) != FALSE;
 }

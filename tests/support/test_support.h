@@ -60,9 +60,10 @@ struct ProcessResult {
   DWORD exitCode = 0;
 };
 
-// Starts a command line in `workingDir` (empty: the current one).
+// Starts a command line in `workingDir` (empty: the current one), its
+// standard error going to `standardError` (an inheritable handle) when set.
 bool StartProcess(const std::string& commandLine, const std::string& workingDir,
-                  PROCESS_INFORMATION& process);
+                  PROCESS_INFORMATION& process, HANDLE standardError = nullptr);
 
 // Runs a command line in `workingDir` and waits at most `timeoutMs`.
 ProcessResult RunProcess(const std::string& commandLine, const std::string& workingDir,
