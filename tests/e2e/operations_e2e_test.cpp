@@ -94,6 +94,13 @@ TEST_F(Operations, UnattendedShowsNoBoxOnAnyPathAndItsExitCodeSaysWhatHappened) 
   TempDir empty("noini");
   EXPECT_EQ(RunVelkarin("/s", empty.Path()).exitCode, 2u);
   EXPECT_FALSE(Exists(empty / "velkarin.ini")) << "generated without being asked";
+
+  // Publishing from a script: the box's text goes to standard error.
+  RunningVelkarin publish("/s /p", dir.Path(), dir / "published.txt");
+  ASSERT_TRUE(publish.WaitForExit(30000)) << "did not end (a box?)";
+  EXPECT_EQ(publish.ExitCode(), 0u);
+  EXPECT_TRUE(Exists(source + "\\velkarin.lst"));
+  EXPECT_EQ(ReadFileBytes(dir / "published.txt").value_or("").rfind("Список источника опубликован в файле \"", 0), 0u);
 }
 
 TEST_F(Operations, AnUnattendedRunOnTheTargetIsWaitedForThenTheClientStarts) {
