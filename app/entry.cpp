@@ -18,7 +18,6 @@
 #include "win32/handles.h"
 #include "win32/message_box.h"
 #include "win32/run_control.h"
-#include "win32/run_lock.h"
 
 namespace {
 
@@ -171,7 +170,7 @@ ExitCode LoadAndRun(HINSTANCE instance, SyncConfig& config, const char* iniPath,
       // Another run's window is on the screen and decides about the
       // client; an unattended run shows none, and is waited for.
       refused.targetBusy = true;
-      waitForUnattendedRun = config.configurationRead && !config.unattended && UnattendedRunHolds(config.targetKey);
+      waitForUnattendedRun = config.configurationRead && config.heldByUnattendedRun;
     } else {
       ShowProgramBox("Ошибка в файле инициализации", MB_OK);
       refused.configurationRefused = true;

@@ -178,6 +178,17 @@ bool ReadOperationKeys(MainSection& ini, SyncConfig& config) {
   return true;
 }
 
+// Takes the run's hold on its target. A start that finds it held notes
+// whether an unattended run holds it (to wait for that run); one whose
+// holder was neither unattended nor is there any more (the holder ended
+// between the two looks) tries once more.
+bool TakeHold(SyncConfig& config) {
+  if (TakeTargetRunLock(config.targetKey, config.unattended, config.targetRunLock)) return true;
+  if (config.unattended) return false;
+  config.heldByUnattendedRun = UnattendedRunHolds(config.targetKey);
+  return !config.heldByUnattendedRun && TakeTargetRunLock(config.targetKey, false, config.targetRunLock);
+}
+
 // Whether reading the configuration prepares the target for a run.
 enum class TargetUse { Run, LookOnly };
 
@@ -212,7 +223,7 @@ bool ReadInto(SyncConfig& config, const char* iniPath, TargetUse use) {
     // that waits for an unattended run starts the client afterwards), but
     // without logs, which are that run's.
     config.targetKey = FinalPathForms(std::string(config.targetDir)).back();
-    if (TakeTargetRunLock(config.targetKey, config.unattended, config.targetRunLock)) {
+    if (TakeHold(config)) {
       OpenLogs(config.targetDir);
     } else {
       config.anotherRunOnTarget = true;

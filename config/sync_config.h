@@ -85,6 +85,7 @@ class SyncConfig {
   TargetRunLock targetRunLock;
   std::wstring targetKey;
   bool anotherRunOnTarget = false;
+  bool heldByUnattendedRun = false;  // that other run is unattended ("/s")
   bool configurationRead = false;  // every setting was read and none refused
 
   // "/s": no window, no box, and the client is never started.

@@ -163,6 +163,7 @@ TEST_F(DataSafety, ASecondStartOnTheSameTargetEndsAtOnceAndTouchesNothing) {
   WriteIni(dir / "second.ini", ini(dir.Path() + "\\ПРИЕМНИК", ""));
   const VelkarinRun second = RunVelkarin("second.ini", dir.Path());
   EXPECT_TRUE(second.exited) << "the second start waited or showed a box";
+  EXPECT_EQ(second.exitCode, 6u) << "another run holds the target";
   EXPECT_EQ(Log("velkarin.err"), errorLine) << "the second start touched the first run's log";
   EXPECT_FALSE(Exists(target + "\\a.txt")) << "the second start synchronised";
 
