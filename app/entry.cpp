@@ -69,21 +69,24 @@ bool LocateNamedIniFile(const char* name, char (&iniPath)[kPathSize]) {
   return false;
 }
 
-ExitCode Done(bool didWhatWasAsked) { return didWhatWasAsked ? ExitCode::Synchronised : ExitCode::NotSynchronised; }
+// A switch ends with 0 when it did what was asked, 2 when it did not.
+ExitCode OptionCode(bool didWhatWasAsked) {
+  return didWhatWasAsked ? ExitCode::Synchronised : ExitCode::NotSynchronised;
+}
 
 // True, with the code to end with, when an option was handled.
 bool HandleCommandLineOptions(const char* commandLine, ExitCode& code) {
   char iniPath[kPathSize];
   switch (FindCommandLineOption(commandLine)) {
     case CommandLineOption::GenerateIni:
-      code = Done(GenerateIniAndConfirm());
+      code = OptionCode(GenerateIniAndConfirm());
       return true;
     case CommandLineOption::ShowHelp:
       ShowProgramBox(kUsageText, MB_OK | MB_ICONINFORMATION);
       code = ExitCode::Synchronised;
       return true;
     case CommandLineOption::PublishListing:
-      code = Done(LocateNamedIniFile(PublishIniName(commandLine), iniPath) && PublishSourceListing(iniPath));
+      code = OptionCode(LocateNamedIniFile(PublishIniName(commandLine), iniPath) && PublishSourceListing(iniPath));
       return true;
     case CommandLineOption::Preview:
       code = LocateNamedIniFile(PreviewIniName(commandLine), iniPath) ? PreviewSynchronisation(iniPath)

@@ -114,12 +114,12 @@ RunOutcome RunWorkerFlow(HWND window, SyncConfig& config) {
   return outcome;
 }
 
-RunOutcome WaitThenStartClient(HWND window, SyncConfig& config, unsigned long ceilingMs) {
+RunOutcome WaitThenStartClient(HWND window, SyncConfig& config) {
   RunOutcome outcome;
   SendProgressText(window, "Ожидание завершения синхронизации, запущенной с ключом /s");
   const ULONGLONG start = GetTickCount64();
   bool held = true;
-  while ((held = UnattendedRunHolds(config.targetKey)) && GetTickCount64() - start < ceilingMs) {
+  while ((held = UnattendedRunHolds(config.targetKey)) && GetTickCount64() - start < kUnattendedWaitMs) {
     if (config.StopRequested()) break;
     Sleep(100);
   }
@@ -127,11 +127,16 @@ RunOutcome WaitThenStartClient(HWND window, SyncConfig& config, unsigned long ce
     outcome.stopped = true;
     return outcome;
   }
-  if (held) {
-    outcome.targetBusy = true;
-    Tell(window, "Синхронизация, запущенная с ключом /s, не завершилась за 10 минут.\nКлиент не запущен.");
-  } else {
-    StartClient(window, config, outcome);
+  try {
+    if (held) {
+      outcome.targetBusy = true;
+      Tell(window, "Синхронизация, запущенная с ключом /s, не завершилась за 10 минут.\nКлиент не запущен.");
+    } else {
+      StartClient(window, config, outcome);
+    }
+  } catch (const std::bad_alloc&) {
+    outcome.clientNotStarted = true;
+    Tell(window, "Недостаточно памяти.\nПрограмма будет закрыта.");
   }
   if (window != nullptr) ProgressWindow::RequestClose(window);
   return outcome;

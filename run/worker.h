@@ -35,4 +35,4 @@ constexpr unsigned long kUnattendedWaitMs = 10 * 60 * 1000;
 // run has ended the client is started without a second synchronisation. A
 // run that is still at work after kUnattendedWaitMs is told, and nothing is
 // started: the client's files may be half replaced.
-RunOutcome WaitThenStartClient(HWND window, SyncConfig& config, unsigned long ceilingMs = kUnattendedWaitMs);
+RunOutcome WaitThenStartClient(HWND window, SyncConfig& config);
