@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/limits.h"
+#include "model/sha256_digest.h"
 
 // A file's last-write time as the platform gives it: 100-nanosecond units
 // since 1601, in two halves.
@@ -24,6 +25,9 @@ constexpr std::size_t kFileNameSize = 260;
 struct FileEntry {
   std::uint32_t attributes = 0;  // the platform's attribute bits
   FileTime lastWriteTime;
+  // Where the release's hash of the file stands in the run's list of them
+  // (kNoHash: none). In the room the size's alignment leaves: no byte more.
+  std::uint32_t hashIndex = kNoHash;
   std::uint64_t size = 0;        // in bytes, as listed
   char name[kFileNameSize] = {};  // the long name, no path
   bool isNew = false;             // the target has no file of that name

@@ -20,6 +20,17 @@
 //     u32 directory count, then each:  u8 name length, name, its body
 // Files and directories each keep their listing order.
 //
+// Version 2, a signed release, differs in two places:
+//   each file record ends with the file's SHA-256, 32 bytes, after its time;
+//   the payload is followed by the signature block, 72 bytes:
+//     "VKSG", u32 signature length 64, the ECDSA P-256 signature (r, s,
+//     32 bytes each, big-endian) of the SHA-256 of every byte before the
+//     block (header and payload).
+// The header's payload length and checksum cover the payload alone. The
+// signature stands in the same file, so that a listing and its signature
+// are renamed into place together. Programs that know only version 1 take
+// a version 2 listing for a newer format and scan the source instead.
+//
 // A listing comes from the network and anyone who can write to the share
 // can write one: it is read as untrusted input. It is read twice: the first
 // pass checks everything and allocates nothing that grows with a count it
@@ -28,25 +39,40 @@
 // directory could not hold together, no directory deeper than this
 // workstation's listing calls reach); only a listing that passes, and
 // whose tree fits the memory budget, is built by the second pass.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "model/sha256_digest.h"
 #include "model/snapshot.h"
 
 constexpr char kListingFileName[] = "velkarin.lst";
 constexpr char kListingTemporaryName[] = "velkarin.lst.tmp";  // written first, then renamed
 constexpr std::uint32_t kListingVersion = 1;
+constexpr std::uint32_t kSignedListingVersion = 2;
+constexpr std::size_t kListingSignatureSize = 64;
+using ListingSignature = std::array<std::uint8_t, kListingSignatureSize>;
 
 // The listing of the tree under `root` (entries' names, attributes, sizes
 // and times), published at `published`.
 [[nodiscard]] std::vector<std::uint8_t> SerializeListing(const DirNode* root, FileTime published);
 
+// The same in version 2, with each file's hash from `hashes` (at the
+// entry's hashIndex), and without its signature block yet: these are the
+// bytes to sign. Empty when a file has no hash in `hashes`.
+[[nodiscard]] std::vector<std::uint8_t> SerializeHashedListing(const DirNode* root, FileTime published,
+                                                               const std::vector<Sha256Digest>& hashes);
+
+// Appends the signature block to a version 2 listing's signed bytes.
+void AppendListingSignature(std::vector<std::uint8_t>& bytes, const ListingSignature& signature);
+
 // Writes into the header of `bytes` (a whole listing, header included) the
-// checksum of its payload: the last step of publishing, and what anyone
-// who changes a payload on purpose can do too, so the checksum guards only
-// against damage; the reader's checks guard against the rest.
+// checksum of its payload (the header's payload length, at most the bytes
+// there are): the last step of publishing, and what anyone who changes a
+// payload on purpose can do too, so the checksum guards only against
+// damage; the reader's checks, and a signature, guard against the rest.
 void SealListing(std::vector<std::uint8_t>& bytes);
 
 enum class ListingProblem {
@@ -81,15 +107,24 @@ struct ListingLimits {
 
 struct ParsedListing {
   ListingProblem problem = ListingProblem::None;
+  std::uint32_t version = 0;
   FileTime published;
   std::uint32_t directories = 0;
   std::uint32_t files = 0;
+  // Version 2: how many bytes from the start the signature covers, and the
+  // signature, not yet checked (that takes the publisher's keys).
+  std::size_t signedSize = 0;
+  ListingSignature signature{};
 };
 
 // Fills `root` (a fresh snapshot root with no children or files) from
 // `data`. On any problem `root` is emptied again and the problem returned.
+// The hashes of a version 2 listing go to `hashes` (emptied first; its
+// entries' hashIndex point there) when it is given; without it they are
+// checked and dropped.
 [[nodiscard]] ParsedListing ParseListing(const std::uint8_t* data, std::size_t size, DirNode* root,
-                                         const ListingLimits& limits = {});
+                                         const ListingLimits& limits = {},
+                                         std::vector<Sha256Digest>* hashes = nullptr);
 
 // True for a name a directory listing could return: 1 to 255 bytes, not
 // "." or "..", no control character and none of < > : " / \ | ? *.

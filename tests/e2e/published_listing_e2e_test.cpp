@@ -220,7 +220,7 @@ TEST_F(Published, ListingsThatCannotBeTrustedAreRefusedWhole) {
   // its length, the attributes and the size): the listing still reads well,
   // only its checksum tells.
   cases[4].bytes[58] ^= 0x55;
-  cases[6].bytes[4] = 2;
+  cases[6].bytes[4] = 3;
   cases[7].bytes[20] = 200;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

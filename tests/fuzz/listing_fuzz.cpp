@@ -3,7 +3,7 @@
 // read holds only names a directory listing could return, nests no deeper
 // than the run's paths allow, no two names one directory could not hold
 // together and none of a run's own temporaries, and publishes back to the
-// very same bytes.
+// very same bytes (a signed one with its hashes and signature).
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -58,16 +58,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* input, std::size_t siz
   const std::vector<std::uint8_t> bytes = Resealed(input, size);
   const std::uint8_t* data = bytes.data();
   DirSnapshot root = CreateSnapshot();
-  const ParsedListing parsed = ParseListing(data, size, root.get());
+  std::vector<Sha256Digest> hashes;
+  const ParsedListing parsed = ParseListing(data, size, root.get(), {}, &hashes);
   if (parsed.problem != ListingProblem::None) {
-    Require(root->firstChild == nullptr && root->record.entries.empty());
+    Require(root->firstChild == nullptr && root->record.entries.empty() && hashes.empty());
     return 0;
   }
   std::size_t directories = 0;
   std::size_t files = 0;
   CheckTree(root.get(), 1, directories, files);
   Require(directories == parsed.directories && files == parsed.files);
-  const std::vector<std::uint8_t> again = SerializeListing(root.get(), parsed.published);
+  std::vector<std::uint8_t> again;
+  if (parsed.version == kSignedListingVersion) {
+    // Signed: one hash per file, and the signature covers all before it.
+    Require(hashes.size() == files && parsed.signedSize + 72 == size);
+    again = SerializeHashedListing(root.get(), parsed.published, hashes);
+    Require(again.size() == parsed.signedSize);
+    AppendListingSignature(again, parsed.signature);
+  } else {
+    Require(hashes.empty() && parsed.signedSize == 0);
+    again = SerializeListing(root.get(), parsed.published);
+  }
   Require(again.size() == size && std::memcmp(again.data(), data, size) == 0);
   return 0;
 }

@@ -94,8 +94,11 @@ TEST(PublishedListing, DamagedTruncatedAndNewerListingsAreRefusedWhole) {
   EXPECT_EQ(Parse(bytes, root).problem, ListingProblem::Corrupt) << "bytes left over";
 
   bytes = good;
-  bytes[4] = 2;
+  bytes[4] = 3;
   EXPECT_EQ(Parse(bytes, root).problem, ListingProblem::NewerFormat);
+  bytes[4] = 2;
+  EXPECT_EQ(Parse(bytes, root).problem, ListingProblem::Truncated) << "a signed listing without its signature";
+  bytes[4] = 3;
   bytes[0] = 'X';
   EXPECT_EQ(Parse(bytes, root).problem, ListingProblem::Corrupt) << "magic";
 
@@ -197,4 +200,65 @@ TEST(PublishedListing, ATreeBeyondTheMemoryBudgetIsRefusedBeforeItIsBuilt) {
   EXPECT_EQ(ParseListing(bytes.data(), bytes.size(), root.get(), limits).problem, ListingProblem::TooLarge);
   EXPECT_EQ(root->firstChild, nullptr);
   EXPECT_TRUE(root->record.entries.empty());
+}
+
+namespace {
+
+// Each file of `node` and below numbered in listing order, with a hash
+// made of its number.
+void Hash(DirNode* node, std::vector<Sha256Digest>& hashes) {
+  for (FileEntry& entry : node->record.entries) {
+    entry.hashIndex = static_cast<std::uint32_t>(hashes.size());
+    hashes.emplace_back().fill(static_cast<std::uint8_t>(0xA0 + hashes.size()));
+  }
+  for (DirNode* child = node->firstChild; child != nullptr; child = child->nextSibling) Hash(child, hashes);
+}
+
+}  // namespace
+
+TEST(PublishedListing, ASignedListingCarriesEachFilesHashAndEndsWithItsSignature) {
+  const DirSnapshot sample = Sample();
+  std::vector<Sha256Digest> hashes;
+  Hash(sample.get(), hashes);
+  const std::vector<std::uint8_t> unsigned1 = SerializeListing(sample.get(), {1, 2});
+  std::vector<std::uint8_t> good = SerializeHashedListing(sample.get(), {1, 2}, hashes);
+  ASSERT_EQ(good.size(), unsigned1.size() + 4 * 32) << "32 bytes more per file";
+  const std::size_t signedSize = good.size();
+  ListingSignature signature;
+  signature.fill(0x5A);
+  AppendListingSignature(good, signature);
+  ASSERT_EQ(good.size(), signedSize + 72);
+
+  DirSnapshot root = CreateSnapshot();
+  std::vector<Sha256Digest> read;
+  const ParsedListing parsed = ParseListing(good.data(), good.size(), root.get(), {}, &read);
+  ASSERT_EQ(parsed.problem, ListingProblem::None);
+  EXPECT_EQ(parsed.version, 2u);
+  EXPECT_EQ(parsed.signedSize, signedSize);
+  EXPECT_EQ(parsed.signature, signature);
+  EXPECT_EQ(Describe(root.get()), Describe(sample.get()));
+  EXPECT_EQ(read, hashes);
+  EXPECT_EQ(root->firstChild->record.entries[0].hashIndex, 3u) << "Печать.dll, the fourth file";
+
+  // A hash is covered by the checksum, and only the signature can tell a
+  // forged one; the signature block must be whole and alone at the end.
+  std::vector<std::uint8_t> bytes = good;
+  bytes[signedSize - 40] ^= 1;
+  EXPECT_EQ(Parse(bytes, root).problem, ListingProblem::Corrupt) << "a hash byte";
+  bytes = good;
+  bytes[signedSize] = 'X';
+  EXPECT_EQ(Parse(bytes, root).problem, ListingProblem::Corrupt) << "the block's magic";
+  bytes.assign(good.begin(), good.end() - 1);
+  EXPECT_EQ(Parse(bytes, root).problem, ListingProblem::Truncated);
+  bytes = good;
+  bytes.push_back(0);
+  EXPECT_EQ(Parse(bytes, root).problem, ListingProblem::Corrupt) << "bytes left over";
+
+  // Without a list for them the hashes are checked and dropped.
+  EXPECT_EQ(Parse(good, root).problem, ListingProblem::None);
+  EXPECT_EQ(root->record.entries[0].hashIndex, kNoHash);
+
+  // A file the hashes miss: nothing to sign.
+  sample->record.entries[1].hashIndex = kNoHash;
+  EXPECT_TRUE(SerializeHashedListing(sample.get(), {1, 2}, hashes).empty());
 }
