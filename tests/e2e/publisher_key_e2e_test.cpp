@@ -45,6 +45,13 @@ TEST(PublisherKeys, WrittenOnceThenRefusedAndUnattendedWithoutABox) {
   EXPECT_EQ(ReadFileBytes(privatePath).value_or(""), privateText);
   EXPECT_EQ(ReadFileBytes(publicPath).value_or(""), publicText);
 
+  // A folder that is not there is not made.
+  const VelkarinRun missing = RunVelkarin("/k " + (dir / "нет"), dir.Path(), {ProgramBox()});
+  ASSERT_TRUE(missing.exited) << "still running (an unexpected box?)";
+  EXPECT_EQ(missing.exitCode, 2u);
+  EXPECT_EQ(missing.boxes[0].text, "Ключи издателя не созданы.\nПапка \"" + (dir / "нет") + "\" не найдена.");
+  EXPECT_FALSE(Exists(dir / "нет"));
+
   // Unattended, in the working directory: no box, the text on standard error.
   TempDir quiet("kq");
   RunningVelkarin unattended("/s /k", quiet.Path(), dir / "stderr.txt");
