@@ -22,7 +22,7 @@ bool HasOption(const char* text, char letter) {
   return separatedBefore && IsSeparator(found[2]);
 }
 
-// For a switch that must open the command line ("/s", "/p", "/l"): the ini name
+// For a switch that must open the command line ("/s", "/p", "/l", "/k"): the name
 // after it and its blanks, or null when the text does not start with it.
 const char* LeadingSwitchIniName(const char* commandLine, char letter) {
   const char upper = static_cast<char>(letter - 'a' + 'A');
@@ -46,12 +46,15 @@ CommandLineOption FindCommandLineOption(const char* commandLine) {
   if (HasOption(commandLine, 'h')) return CommandLineOption::ShowHelp;
   if (PublishIniName(commandLine) != nullptr) return CommandLineOption::PublishListing;
   if (PreviewIniName(commandLine) != nullptr) return CommandLineOption::Preview;
+  if (MakeKeyFolder(commandLine) != nullptr) return CommandLineOption::MakeKeys;
   return CommandLineOption::None;
 }
 
 const char* PublishIniName(const char* commandLine) { return LeadingSwitchIniName(commandLine, 'p'); }
 
 const char* PreviewIniName(const char* commandLine) { return LeadingSwitchIniName(commandLine, 'l'); }
+
+const char* MakeKeyFolder(const char* commandLine) { return LeadingSwitchIniName(commandLine, 'k'); }
 
 const char* UnattendedRest(const char* commandLine) { return LeadingSwitchIniName(commandLine, 's'); }
 

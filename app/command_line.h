@@ -3,7 +3,7 @@
 #include "model/limits.h"
 
 // What the command line asks for before anything else happens.
-enum class CommandLineOption { None, GenerateIni, ShowHelp, PublishListing, Preview };
+enum class CommandLineOption { None, GenerateIni, ShowHelp, PublishListing, Preview, MakeKeys };
 
 // Characters that may stand around an option: end of text, backspace (8,
 // not the tab), line feed, carriage return and space.
@@ -13,8 +13,8 @@ enum class CommandLineOption { None, GenerateIni, ShowHelp, PublishListing, Prev
 // An occurrence counts only with a separator after it and either the start
 // of the text or a separator before it; "/g" wins when both are present.
 // Failing both, "/p" (any case) at the very start followed by a separator
-// asks to publish the source's listing, and "/l" in the same place to
-// preview a run.
+// asks to publish the source's listing, "/l" in the same place to
+// preview a run, and "/k" to make a publisher's key pair.
 [[nodiscard]] CommandLineOption FindCommandLineOption(const char* commandLine);
 
 // For "/p [ini name]": the ini name that follows the switch and its blanks
@@ -23,6 +23,11 @@ enum class CommandLineOption { None, GenerateIni, ShowHelp, PublishListing, Prev
 
 // The same for "/l [ini name]".
 [[nodiscard]] const char* PreviewIniName(const char* commandLine);
+
+// For "/k [folder]": the folder that follows the switch and its blanks,
+// taken whole as an ini name is (empty: the current directory); null when
+// the text does not start with the switch.
+[[nodiscard]] const char* MakeKeyFolder(const char* commandLine);
 
 // For "/s [the rest]", unattended: what follows the switch and its blanks,
 // read then as a whole command line ("/s /p x.ini" publishes x.ini

@@ -9,6 +9,7 @@
 #include "config/sync_config.h"
 #include "run/error_report.h"
 #include "run/exit_code.h"
+#include "run/make_key.h"
 #include "run/preview.h"
 #include "run/publish.h"
 #include "run/run_record.h"
@@ -34,6 +35,7 @@ constexpr const char* kUsageText =
     "/p [<имя файла инициализации>] - опубликовать список файлов каталога источника (velkarin.lst)\n"
     "/l [<имя файла инициализации>] - показать, что сделает синхронизация, ничего не изменяя "
     "(план в velkarin-plan.txt во временном каталоге)\n"
+    "/k <папка> - создать пару ключей издателя (velkarin-publisher.key и velkarin-publisher.pub)\n"
     "/s - без участия пользователя: без окна, сообщений и вопросов, клиент не запускается; "
     "ставится первым: /s [<имя файла инициализации>], /s /p ..., /s /l ...\n"
     "Код завершения: 0 - синхронизировано, 1 - синхронизировано с ошибками, 2 - не синхронизировано, "
@@ -91,6 +93,9 @@ bool HandleCommandLineOptions(const char* commandLine, ExitCode& code) {
     case CommandLineOption::Preview:
       code = LocateNamedIniFile(PreviewIniName(commandLine), iniPath) ? PreviewSynchronisation(iniPath)
                                                                       : ExitCode::NotSynchronised;
+      return true;
+    case CommandLineOption::MakeKeys:
+      code = OptionCode(MakePublisherKeys(MakeKeyFolder(commandLine)));
       return true;
     case CommandLineOption::None:
       break;

@@ -95,6 +95,18 @@ TEST(CommandLineOption, PreviewOnlyAtTheStartAndAfterGenerateAndHelp) {
   EXPECT_EQ(PublishIniName("/l a.ini"), nullptr);
 }
 
+TEST(CommandLineOption, MakeKeysOnlyAtTheStartWithItsFolder) {
+  EXPECT_EQ(Option("/k"), CommandLineOption::MakeKeys);
+  EXPECT_EQ(Option("/K C:\\keys"), CommandLineOption::MakeKeys);
+  EXPECT_EQ(Option("/k /h"), CommandLineOption::ShowHelp);
+  EXPECT_EQ(Option("a.ini /k"), CommandLineOption::None) << "only at the very start";
+  EXPECT_EQ(Option("/kx"), CommandLineOption::None);
+  EXPECT_STREQ(MakeKeyFolder("/k   C:\\Ключи издателя"), "C:\\Ключи издателя");
+  EXPECT_STREQ(MakeKeyFolder("/k"), "");
+  EXPECT_EQ(MakeKeyFolder("/p C:\\keys"), nullptr);
+  EXPECT_EQ(Option(UnattendedRest("/s /k d")), CommandLineOption::MakeKeys);
+}
+
 TEST(CommandLineOption, UnattendedOnlyAtTheStartAndTheRestReadAsACommandLine) {
   EXPECT_STREQ(UnattendedRest("/s"), "");
   EXPECT_STREQ(UnattendedRest("/S  C:\\a.ini"), "C:\\a.ini");
