@@ -22,6 +22,7 @@ std::vector<std::string> OwnFilePaths(const char* targetDir, const char* iniPath
   const std::string target = FullPath(targetDir);
   paths.push_back(target + "velkarin.err");
   paths.push_back(target + "velkarin.out");
+  paths.push_back(target + "velkarin.release");  // the newest signed release accepted
   paths.push_back(FullPath(iniPath));
   char module[kPathSize];
   const DWORD length = GetModuleFileNameA(nullptr, module, kPathSize);

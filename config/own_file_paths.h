@@ -1,6 +1,6 @@
 #pragma once
 // Where the program's own files are for this run, as full paths: the two
-// logs in the target directory, the ini file, the executable, and the run
+// logs and the accepted release's time in the target directory, the ini file, the executable, and the run
 // record (which may lie in the target) when there is one.
 #include <string>
 #include <vector>

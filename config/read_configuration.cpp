@@ -175,6 +175,12 @@ bool ReadOperationKeys(MainSection& ini, SyncConfig& config) {
   if (!ini.YesOnly("ЗапускПриНедоступномИсточнике", config.startWhenSourceAway)) return false;
   if (!ini.Value("ЖурналЗапусков", "", value)) return false;
   config.runRecordFile = RunRecordFile(value, config.targetDir);
+  if (!ini.Value("КлючИздателя", "", value)) return false;
+  if (!value.empty() && !ParsePublisherKeys(value, config.publisherKeys)) {
+    ErrorLog() << "Ошибка, значение ключа \"КлючИздателя\" не является открытым ключом издателя "
+                  "(или двумя ключами через запятую). Синхронизация невозможна." << EndLine;
+    return false;
+  }
   return true;
 }
 

@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "config/check_pair.h"
+#include "config/publisher_key.h"
 #include "model/limits.h"
+#include "model/sha256_digest.h"
 #include "model/snapshot.h"
 #include "win32/run_lock.h"
 
@@ -97,6 +99,10 @@ class SyncConfig {
   // ЗапускПриНедоступномИсточнике: a source that cannot be reached starts
   // the installed client, without a question.
   bool startWhenSourceAway = false;
+  // КлючИздателя: the publisher's public keys. With them a run reads the
+  // source only from a listing one of them signed, and keeps its hashes.
+  std::vector<PublisherPublicKey> publisherKeys;
+  std::vector<Sha256Digest> sourceHashes;
 
   // What the run found and did, for the exit code and the run record.
   bool sourceUnreachable = false;  // the source check failed

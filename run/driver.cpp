@@ -15,6 +15,7 @@
 #include "plan/plan.h"
 #include "plan/registry.h"
 #include "plan/skip_existing.h"
+#include "run/accepted_release.h"
 #include "scan/left_out.h"
 #include "scan/listing_file.h"
 #include "scan/scan.h"
@@ -149,7 +150,50 @@ void LeaveOutListingFiles(DirNode* root) {
 // there is a valid one (one read instead of a listing per directory), with
 // the ignore list applied as the scan would; otherwise by scanning. A
 // listing that cannot be trusted is named in the statistics log.
+// With the publisher's keys the source is read from a listing one of them
+// signed, published no earlier than the newest this target has accepted,
+// and from nothing else: taking the listing away must not be a way around
+// the keys. A refusal is one error line and counts as a source that cannot
+// be reached.
+bool ReadSignedSourceSnapshot(SyncConfig& config, DirNode* source) {
+  ListingTrust trust;
+  trust.keys = config.publisherKeys;
+  const ListingRead read = ReadPublishedListing(config.sourceDir, source, trust, &config.sourceHashes);
+  std::string refusal = read.reason;
+  if (read.use == ListingUse::Absent) refusal = "файла нет";
+  FileTime accepted;
+  if (read.use == ListingUse::Used && ReadAcceptedRelease(config.targetDir, accepted) &&
+      Earlier(read.published, accepted)) {
+    refusal = "опубликован " + LocalTimeText(read.published) + ", раньше принятого ранее списка от " +
+              LocalTimeText(accepted);
+  }
+  if (read.use != ListingUse::Used || !refusal.empty()) {
+    DestroySubtree(source);
+    config.sourceHashes.clear();
+    ++config.errorCount;
+    config.sourceUnreachable = true;
+    ErrorLog() << "Ошибка: список источника \"" << read.path << "\" не принят (" << refusal
+               << "), синхронизация невозможна" << EndLine;
+    return false;
+  }
+  if (!ReadAcceptedRelease(config.targetDir, accepted) || Earlier(accepted, read.published)) {
+    if (!KeepAcceptedRelease(config.targetDir, read.published)) {
+      ErrorLog() << "Ошибка записи файла \"" << config.targetDir << kAcceptedReleaseFileName << "\"" << EndLine;
+      ++config.errorCount;
+    }
+  }
+  StatsLog() << "источник прочитан из подписанного списка \"" << read.path << "\", опубликованного "
+             << LocalTimeText(read.published) << EndLine;
+  config.sourceFromListing = true;
+  config.sourceOrigin = SyncConfig::SourceOrigin::Listing;
+  config.listingPublished = read.published;
+  LeaveOutIgnored(source, "", config.ignoreList);
+  LeaveOutListingFiles(source);
+  return true;
+}
+
 bool ReadSourceSnapshot(SyncConfig& config, DirNode* source, DirectoryLister& lister) {
+  if (!config.publisherKeys.empty()) return ReadSignedSourceSnapshot(config, source);
   if (config.usePublishedListing) {
     const ListingRead read = ReadPublishedListing(config.sourceDir, source);
     if (read.use == ListingUse::Used) {

@@ -9,6 +9,8 @@
 #include "config/source_directory.h"
 #include "config/sync_config.h"
 #include "run/captured_logs.h"
+#include "run/listing_signing.h"
+#include "run/release_hashes.h"
 #include "scan/listing_file.h"
 #include "scan/scan.h"
 #include "win32/message_box.h"
@@ -63,6 +65,16 @@ bool PublishSourceListing(const char* iniPath) {
          MB_ICONERROR);
     return false;
   }
+  // A signing key named but not readable publishes nothing: an unsigned
+  // listing would be refused by every workstation that trusts the key.
+  std::string keyPath;
+  std::string keyFailure;
+  PublisherPrivateKey key{};
+  const SigningKeyRead signing = ReadSigningKey(iniPath, keyPath, key, keyFailure);
+  if (signing == SigningKeyRead::Failed) {
+    Tell(std::string(kNotPublished) + keyFailure + kKept, MB_ICONERROR);
+    return false;
+  }
   // Exactly a run's source scan, without the lists: every workstation
   // applies its own. Only the listing's own files are left out.
   SyncConfig config;
@@ -87,7 +99,23 @@ bool PublishSourceListing(const char* iniPath) {
   }
   FILETIME now;
   GetSystemTimeAsFileTime(&now);
-  const std::vector<std::uint8_t> bytes = SerializeListing(root.get(), {now.dwLowDateTime, now.dwHighDateTime});
+  const FileTime published{now.dwLowDateTime, now.dwHighDateTime};
+  std::vector<std::uint8_t> bytes;
+  if (signing == SigningKeyRead::Read) {
+    // Signed: each file read once for its hash, the listing signed whole.
+    std::vector<Sha256Digest> hashes;
+    std::string failure;
+    bool signedWhole = HashReleaseFiles(sourceDir, root.get(), hashes, failure);
+    if (signedWhole) bytes = SerializeHashedListing(root.get(), published, hashes);
+    signedWhole = signedWhole && !bytes.empty() && SignListing(bytes, key, failure);
+    SecureZeroMemory(key.data(), key.size());
+    if (!signedWhole) {
+      Tell(std::string(kNotPublished) + failure + kKept, MB_ICONERROR);
+      return false;
+    }
+  } else {
+    bytes = SerializeListing(root.get(), published);
+  }
   std::uint32_t error = 0;
   const std::string path = std::string(sourceDir) + kListingFileName;
   if (!WritePublishedListing(sourceDir, bytes, error)) {
@@ -96,7 +124,8 @@ bool PublishSourceListing(const char* iniPath) {
     return false;
   }
   Tell("Список источника опубликован в файле \"" + path + "\".\nКаталогов: " +
-           std::to_string(CountDirectories(root.get())) + ", файлов: " + std::to_string(CountFiles(root.get())) + ".",
+           std::to_string(CountDirectories(root.get())) + ", файлов: " + std::to_string(CountFiles(root.get())) + "." +
+           (signing == SigningKeyRead::Read ? "\nСписок подписан ключом \"" + keyPath + "\"." : std::string()),
        MB_ICONINFORMATION);
   return true;
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "win32/cng.h"
 #include "win32/handles.h"
 
 namespace {
@@ -64,9 +65,28 @@ bool RenameIntoPlace(const std::string& temporary, const std::string& path, std:
   return false;
 }
 
+// True when one of `keys` verifies the listing's signature of its bytes.
+bool SignedByOneOf(const std::vector<PublisherPublicKey>& keys, const std::uint8_t* bytes,
+                   const ParsedListing& parsed) {
+  const std::optional<Sha256Digest> digest = win32::Sha256Of(bytes, parsed.signedSize);
+  if (!digest) return false;
+  win32::EcdsaSignature signature;
+  std::copy(parsed.signature.begin(), parsed.signature.end(), signature.begin());
+  for (const PublisherPublicKey& publisherKey : keys) {
+    win32::EcdsaPublicKey raw;
+    std::copy(publisherKey.begin(), publisherKey.end(), raw.begin());
+    win32::ScopedCngKey key;
+    if (win32::CngSucceeded(win32::ImportEcdsaPublicKey(raw, key)) && win32::VerifyDigest(key.Get(), *digest, signature)) {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
-ListingRead ReadPublishedListing(const std::string& sourceDir, DirNode* root) {
+ListingRead ReadPublishedListing(const std::string& sourceDir, DirNode* root, const ListingTrust& trust,
+                                 std::vector<Sha256Digest>* hashes) {
   ListingRead read;
   read.path = sourceDir + kListingFileName;
   // Shared for deletion: a publisher may rename a new listing over this one
@@ -101,10 +121,24 @@ ListingRead ReadPublishedListing(const std::string& sourceDir, DirNode* root) {
   // scan could not have read from this workstation's source.
   ListingLimits limits;
   limits.longestDirectoryPath = static_cast<long>(MAX_PATH) - 1 - 3 - static_cast<long>(sourceDir.size());
-  const ParsedListing parsed = ParseListing(bytes.data(), bytes.size(), root, limits);
+  const ParsedListing parsed = ParseListing(bytes.data(), bytes.size(), root, limits, hashes);
   if (parsed.problem != ListingProblem::None) {
     read.reason = ReasonFor(parsed.problem);
     return read;
+  }
+  if (!trust.keys.empty()) {
+    const char* refusal = nullptr;
+    if (parsed.version != kSignedListingVersion) {
+      refusal = "список не подписан";
+    } else if (!SignedByOneOf(trust.keys, bytes.data(), parsed)) {
+      refusal = "подпись не подходит ни к одному ключу издателя";
+    }
+    if (refusal != nullptr) {
+      DestroySubtree(root);
+      if (hashes != nullptr) hashes->clear();
+      read.reason = refusal;
+      return read;
+    }
   }
   read.use = ListingUse::Used;
   read.published = parsed.published;

@@ -3,6 +3,9 @@
 #include <cstdint>
 #include <string>
 
+#include <vector>
+
+#include "config/publisher_key.h"
 #include "model/snapshot.h"
 #include "scan/published_listing.h"
 
@@ -19,10 +22,20 @@ struct ListingRead {
   FileTime published;
 };
 
+// What a workstation that trusts only its publisher asks of a listing.
+struct ListingTrust {
+  // The publisher's public keys: the listing must be a signed one (format
+  // 2) whose signature one of them verifies. Empty: any listing is read.
+  std::vector<PublisherPublicKey> keys;
+};
+
 // Reads `sourceDir` + "velkarin.lst" (one open, one read of the whole file)
-// into `root`, a fresh snapshot root. Unless the result is Used, `root` is
-// left empty.
-[[nodiscard]] ListingRead ReadPublishedListing(const std::string& sourceDir, DirNode* root);
+// into `root`, a fresh snapshot root, and the hashes of a signed listing
+// into `hashes` when given. Unless the result is Used, `root` is left
+// empty.
+[[nodiscard]] ListingRead ReadPublishedListing(const std::string& sourceDir, DirNode* root,
+                                               const ListingTrust& trust = {},
+                                               std::vector<Sha256Digest>* hashes = nullptr);
 
 // Writes `bytes` as the listing of `sourceDir`: first to a temporary file
 // beside it, then renamed over the listing, so that a reader finds the old

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <optional>
 
+#include "model/sha256_digest.h"
 #include "win32/handles.h"
 
 namespace win32 {
@@ -40,7 +41,7 @@ using ScopedCngKey = Scoped<CngKeyTraits>;
 // CNG reports an NTSTATUS: negative values are failures.
 [[nodiscard]] inline bool CngSucceeded(NTSTATUS status) noexcept { return status >= 0; }
 
-using Sha256Digest = std::array<unsigned char, 32>;
+using ::Sha256Digest;  // the model's: a release lists the same digests
 
 // SHA-256 over data fed in pieces. One hash object serves any number of
 // digests in turn: Finish gives the digest and leaves the hasher ready for

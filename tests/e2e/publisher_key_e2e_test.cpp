@@ -1,7 +1,11 @@
 // "/k <folder>": the publisher's key pair written once, never over a key.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "config/publisher_key.h"
+#include "scan/published_listing.h"
+#include "win32/cng.h"
 #include "tests/e2e/e2e_support.h"
 
 using namespace e2e;
@@ -62,4 +66,121 @@ TEST(PublisherKeys, WrittenOnceThenRefusedAndUnattendedWithoutABox) {
   EXPECT_EQ(ReadFileBytes(quiet / "velkarin-publisher.pub").value_or("").size(), 130u);
   EXPECT_EQ(ReadFileBytes(dir / "stderr.txt").value_or("").rfind("Ключи издателя созданы: " + quiet.Path() + "\\", 0),
             0u);
+}
+
+// The key round trip: a pair made with /k, a release published with
+// КлючПодписи naming its private key, and the listing verified with the
+// public key as a workstation reads it; each file's hash is the file's.
+TEST(PublisherKeys, PublishingWithTheSigningKeyWritesASignedListingTheRunReads) {
+  TempDir dir("ks");
+  const std::string source = dir / "Источник";
+  const std::string target = dir / "Приемник";
+  MakeTree(source, {"a.txt", "Модули\\", "Модули\\m.dll"});
+  RunningVelkarin made("/s /k " + dir.Path(), dir.Path(), dir / "made.txt");
+  ASSERT_TRUE(made.WaitForExit(30000));
+  ASSERT_EQ(made.ExitCode(), 0u);
+  std::vector<PublisherPublicKey> keys;
+  ASSERT_TRUE(ParsePublisherKeys(ReadFileBytes(dir / "velkarin-publisher.pub").value_or("").substr(0, 128), keys));
+  const std::string base = QuietMainSection(source, target) + "ВыводитьСтатистикуСинхронизации=да\n";
+
+  // A key file that is no key: nothing is published.
+  WriteIni(dir / "velkarin.ini", IniWith(base, "КлючПодписи=velkarin-publisher.pub\n"));
+  const VelkarinRun refused = RunVelkarin("/p", dir.Path(), {ProgramBox()});
+  EXPECT_EQ(refused.exitCode, 2u);
+  EXPECT_EQ(refused.boxes[0].text, "Список источника не опубликован.\nФайл \"" + (dir / "velkarin-publisher.pub") +
+                                       "\" не является закрытым ключом издателя.\nПрежний список, если он был, сохранен.");
+  EXPECT_FALSE(Exists(source + "\\velkarin.lst"));
+
+  // The private key, named relative to the ini file.
+  WriteIni(dir / "velkarin.ini", IniWith(base, "КлючПодписи=velkarin-publisher.key\n"));
+  const VelkarinRun published = RunVelkarin("/p", dir.Path(), {ProgramBox()});
+  EXPECT_EQ(published.exitCode, 0u);
+  ASSERT_TRUE(published.boxes[0].shown);
+  EXPECT_NE(published.boxes[0].text.find("\nСписок подписан ключом \"" + (dir / "velkarin-publisher.key") + "\"."),
+            std::string::npos)
+      << published.boxes[0].text;
+
+  const std::string bytes = ReadFileBytes(source + "\\velkarin.lst").value_or("");
+  const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+  DirSnapshot root = CreateSnapshot();
+  std::vector<Sha256Digest> hashes;
+  const ParsedListing parsed = ParseListing(data, bytes.size(), root.get(), {}, &hashes);
+  ASSERT_EQ(parsed.problem, ListingProblem::None);
+  EXPECT_EQ(parsed.version, 2u);
+  ASSERT_EQ(hashes.size(), 2u);
+  EXPECT_EQ(hashes[root->record.entries[0].hashIndex], *win32::Sha256Of("a.txt", 5)) << "a.txt holds its name";
+  win32::EcdsaPublicKey raw;
+  std::copy(keys[0].begin(), keys[0].end(), raw.begin());
+  win32::ScopedCngKey key;
+  ASSERT_TRUE(win32::CngSucceeded(win32::ImportEcdsaPublicKey(raw, key)));
+  win32::EcdsaSignature signature;
+  std::copy(parsed.signature.begin(), parsed.signature.end(), signature.begin());
+  EXPECT_TRUE(win32::VerifyDigest(key.Get(), *win32::Sha256Of(data, parsed.signedSize), signature));
+
+  // A run without a publisher's key takes the signed listing like any other.
+  WriteIni(dir / "velkarin.ini", base);
+  EXPECT_EQ(RunVelkarin("", dir.Path()).exitCode, 0u);
+  EXPECT_EQ(ReadFileBytes(target + "\\Модули\\m.dll").value_or(""), "Модули\\m.dll");
+  EXPECT_NE(ReadFileBytes(target + "\\velkarin.out").value_or("").find("источник прочитан из списка"), std::string::npos);
+}
+
+// A workstation that names its publisher's key synchronises only from a
+// listing that key signed, never older than the newest it accepted, and
+// from nothing else: an unsigned listing, one signed with another key, no
+// listing and an older one each stop the run before anything is touched.
+TEST(PublisherKeys, AWorkstationWithThePublishersKeyTakesOnlyItsNewestSignedRelease) {
+  TempDir dir("kt");
+  const std::string source = dir / "Источник";
+  const std::string target = dir / "Приемник";
+  MakeTree(source, {"a.txt"});
+  MakeTree(target, {"mine.txt"});
+  for (const char* folder : {"ours", "theirs"}) {
+    CreateDirectoryA((dir / folder).c_str(), nullptr);
+    RunningVelkarin made("/s /k " + (dir / folder), dir.Path(), dir / "made.txt");
+    ASSERT_TRUE(made.WaitForExit(30000));
+    ASSERT_EQ(made.ExitCode(), 0u);
+  }
+  const std::string ours = ReadFileBytes(dir / "ours\\velkarin-publisher.pub").value_or("").substr(0, 128);
+  const std::string base = QuietMainSection(source, target) + "УдалятьНенужныеФайлы=да\nКлючИздателя=" + ours + "\n";
+  const auto publish = [&](const char* keyFolder) {
+    WriteIni(dir / "p.ini", IniWith(base, keyFolder[0] == '\0' ? std::string()
+                                                              : "КлючПодписи=" + std::string(keyFolder) +
+                                                                    "\\velkarin-publisher.key\n"));
+    RunningVelkarin run("/s /p p.ini", dir.Path(), dir / "p.txt");
+    return run.WaitForExit(30000) && run.ExitCode() == 0;
+  };
+  WriteIni(dir / "velkarin.ini", base);
+  const auto refusedFor = [&](const std::string& reason) {
+    const VelkarinRun run = RunVelkarin("/s", dir.Path());
+    EXPECT_EQ(run.exitCode, 2u) << reason;
+    EXPECT_EQ(ReadFileBytes(target + "\\velkarin.err").value_or(""),
+              "Ошибка: список источника \"" + source + "\\velkarin.lst\" не принят (" + reason +
+                  "), синхронизация невозможна\r\n");
+    EXPECT_TRUE(Exists(target + "\\mine.txt")) << reason << ": the run went on";
+    EXPECT_FALSE(Exists(target + "\\a.txt")) << reason;
+  };
+
+  refusedFor("файла нет");
+  ASSERT_TRUE(publish(""));
+  refusedFor("список не подписан");
+  ASSERT_TRUE(publish("theirs"));
+  refusedFor("подпись не подходит ни к одному ключу издателя");
+
+  ASSERT_TRUE(publish("ours"));
+  const std::string older = ReadFileBytes(source + "\\velkarin.lst").value_or("");
+  // A later release, accepted; then the earlier one put back on the share.
+  Sleep(20);
+  ASSERT_TRUE(publish("ours"));
+  EXPECT_EQ(RunVelkarin("/s", dir.Path()).exitCode, 0u);
+  EXPECT_EQ(ReadFileBytes(target + "\\a.txt").value_or(""), "a.txt");
+  EXPECT_FALSE(Exists(target + "\\mine.txt")) << "deleted as the signed release has it not";
+  WriteFileBytes(source + "\\velkarin.lst", older);
+  WriteFileBytes(target + "\\mine.txt", "x");
+  DeleteFileA((target + "\\a.txt").c_str());
+  const VelkarinRun run = RunVelkarin("/s", dir.Path());
+  EXPECT_EQ(run.exitCode, 2u);
+  const std::string err = ReadFileBytes(target + "\\velkarin.err").value_or("");
+  EXPECT_NE(err.find("не принят (опубликован "), std::string::npos) << err;
+  EXPECT_NE(err.find(", раньше принятого ранее списка от "), std::string::npos) << err;
+  EXPECT_TRUE(Exists(target + "\\mine.txt"));
 }
