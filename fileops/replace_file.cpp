@@ -8,6 +8,7 @@
 #include "fileops/long_path_copy.h"
 #include "log/logs.h"
 #include "model/temporary_name.h"
+#include "win32/file_hash.h"
 #include "win32/handles.h"
 
 namespace {
@@ -213,7 +214,7 @@ DWORD TornCopyError(const std::string& made, std::uint64_t sourceSize) {
 
 CopyOutcome CopyIntoPlace(SyncConfig& config, const char* source, const char* target,
                           std::uint64_t sourceSize, bool targetExists, bool targetIsLink, bool onlyIfAbsent,
-                          std::uint32_t& error, std::string& keptAside) {
+                          std::uint32_t& error, std::string& keptAside, const Sha256Digest* releaseHash) {
   DWORD code = 0;
   std::string made;
   if (!CopyBeside(config, source, target, made, code)) {
@@ -225,6 +226,20 @@ CopyOutcome CopyIntoPlace(SyncConfig& config, const char* source, const char* ta
     RemoveMade(ExtendedWidePath(made.c_str()));
     error = torn;
     return CopyOutcome::Failed;
+  }
+  // The bytes of a signed release's file are read back from the local
+  // temporary: whatever the share gave, only what the publisher signed is
+  // put in place.
+  if (releaseHash != nullptr) {
+    Sha256Digest digest{};
+    std::uint64_t bytes = 0;
+    unsigned long code = 0;
+    const bool hashed = Sha256OfFile(ExtendedWidePath(made.c_str()), digest, bytes, code);
+    if (!hashed || digest != *releaseHash) {
+      RemoveMade(ExtendedWidePath(made.c_str()));
+      error = hashed ? 0 : code;
+      return hashed ? CopyOutcome::NotReleased : CopyOutcome::Failed;
+    }
   }
   if (!targetExists) {
     bool taken = false;

@@ -15,6 +15,8 @@
 #include <cstdint>
 #include <string>
 
+#include "model/sha256_digest.h"
+
 class SyncConfig;
 
 // A source whose listed size is not the size of what a copy reads: on
@@ -23,9 +25,10 @@ class SyncConfig;
 constexpr std::uint64_t kSizeNotKnown = ~std::uint64_t{0};
 
 enum class CopyOutcome {
-  Copied,     // the copy stands under its final name
-  Failed,     // nothing changed under the final name
-  NameTaken,  // only-if-absent, and a file appeared there: left alone
+  Copied,       // the copy stands under its final name
+  Failed,       // nothing changed under the final name
+  NameTaken,    // only-if-absent, and a file appeared there: left alone
+  NotReleased,  // the copy's bytes are not the signed release's: not put in place
 };
 
 // Copies `source` to `target` through a temporary beside it. A target
@@ -46,9 +49,12 @@ enum class CopyOutcome {
 // `keptAside` names the old file's aside name when it was renamed aside,
 // the copy could not take its name and it could not be moved back (a later
 // run moves it back).
+// `releaseHash`: the signed release's hash of the file, or null; a copy
+// whose bytes hash otherwise is removed and never put in place.
 [[nodiscard]] CopyOutcome CopyIntoPlace(SyncConfig& config, const char* source, const char* target,
                                         std::uint64_t sourceSize, bool targetExists, bool targetIsLink,
-                                        bool onlyIfAbsent, std::uint32_t& error, std::string& keptAside);
+                                        bool onlyIfAbsent, std::uint32_t& error, std::string& keptAside,
+                                        const Sha256Digest* releaseHash = nullptr);
 
 // Removes the target file `path`: replaced by an empty file of the run's
 // own, which is then deleted. `attributes`: what the listing showed. `run`:

@@ -34,12 +34,18 @@ bool IsLink(std::uint32_t attributes) { return (attributes & FILE_ATTRIBUTE_REPA
 // ends with any other size failed.
 bool CopyAndLog(SyncConfig& config, const std::string& source, const std::string& target,
                 std::uint64_t sourceSize, DWORD sourceAttributes, bool targetExists, bool targetIsLink,
-                bool onlyIfAbsent = false) {
+                bool onlyIfAbsent = false, const Sha256Digest* releaseHash = nullptr) {
   std::uint32_t error = 0;
   std::string keptAside;
   const CopyOutcome result = CopyIntoPlace(config, source.c_str(), target.c_str(), sourceSize, targetExists,
-                                           targetIsLink, onlyIfAbsent, error, keptAside);
+                                           targetIsLink, onlyIfAbsent, error, keptAside, releaseHash);
   if (result == CopyOutcome::NameTaken) return false;  // not an action: nothing to say
+  if (result == CopyOutcome::NotReleased) {
+    ErrorLog() << "Ошибка: файл \"" << source
+               << "\" не совпадает с подписанным списком источника, не скопирован" << EndLine;
+    CountError(config);
+    return false;
+  }
   if (result == CopyOutcome::Failed) {
     if (config.Stopped() && keptAside.empty()) return false;  // cancelled by the user: nothing more is written
     // The system's reason, so that access denied, a file locked by another
@@ -172,8 +178,10 @@ class TargetActions : public PhaseActions {
         config.sourceFromListing && ChangedSincePublished(source, entry, sizeNow);
     const std::uint64_t sourceSize =
         IsLink(entry.attributes) ? kSizeNotKnown : changedSincePublished ? sizeNow : entry.size;
+    const Sha256Digest* releaseHash =
+        entry.hashIndex < config.sourceHashes.size() ? &config.sourceHashes[entry.hashIndex] : nullptr;
     if (CopyAndLog(config, source, target, sourceSize, entry.attributes, !entry.isNew, entry.targetIsLink,
-                   entry.onlyIfAbsent) &&
+                   entry.onlyIfAbsent, releaseHash) &&
         changedSincePublished) {
       // Taken as it is now, which is not the release that was published.
       ErrorLog() << "Ошибка: файл \"" << source

@@ -195,7 +195,8 @@ bool ReadSignedSourceSnapshot(SyncConfig& config, DirNode* source) {
 bool ReadSourceSnapshot(SyncConfig& config, DirNode* source, DirectoryLister& lister) {
   if (!config.publisherKeys.empty()) return ReadSignedSourceSnapshot(config, source);
   if (config.usePublishedListing) {
-    const ListingRead read = ReadPublishedListing(config.sourceDir, source);
+    // A signed listing's hashes are checked on every copy, keys or none.
+    const ListingRead read = ReadPublishedListing(config.sourceDir, source, {}, &config.sourceHashes);
     if (read.use == ListingUse::Used) {
       StatsLog() << "источник прочитан из списка \"" << read.path << "\", опубликованного "
                  << LocalTimeText(read.published) << EndLine;

@@ -184,3 +184,31 @@ TEST(PublisherKeys, AWorkstationWithThePublishersKeyTakesOnlyItsNewestSignedRele
   EXPECT_NE(err.find(", раньше принятого ранее списка от "), std::string::npos) << err;
   EXPECT_TRUE(Exists(target + "\\mine.txt"));
 }
+
+// A share file changed after the release was signed, keeping its size and
+// time: its copy is not put in place, the installed file stays.
+TEST(PublisherKeys, AFileChangedAfterSigningIsNeverPutInPlace) {
+  TempDir dir("kc");
+  const std::string source = dir / "Источник";
+  const std::string target = dir / "Приемник";
+  MakeTree(source, {"a.txt", "b.txt"});
+  MakeTree(target, {"a.txt"});
+  WriteFileBytes(target + "\\a.txt", "old");
+  SetWriteTime(target + "\\a.txt", 1);
+  RunningVelkarin made("/s /k " + dir.Path(), dir.Path(), dir / "made.txt");
+  ASSERT_TRUE(made.WaitForExit(30000));
+  WriteIni(dir / "velkarin.ini", IniWith(QuietMainSection(source, target), "КлючПодписи=velkarin-publisher.key\n"));
+  RunningVelkarin publish("/s /p", dir.Path(), dir / "p.txt");
+  ASSERT_TRUE(publish.WaitForExit(30000));
+  ASSERT_EQ(publish.ExitCode(), 0u);
+  const unsigned long long time = GetWriteTime(source + "\\a.txt");
+  WriteFileBytes(source + "\\a.txt", "A.TXT");
+  SetWriteTime(source + "\\a.txt", time);
+
+  const VelkarinRun run = RunVelkarin("/s", dir.Path());
+  EXPECT_EQ(run.exitCode, 1u);
+  EXPECT_EQ(ReadFileBytes(target + "\\a.txt").value_or(""), "old");
+  EXPECT_EQ(ReadFileBytes(target + "\\b.txt").value_or(""), "b.txt");
+  EXPECT_EQ(ReadFileBytes(target + "\\velkarin.err").value_or(""),
+            "Ошибка: файл \"" + source + "\\.\\a.txt\" не совпадает с подписанным списком источника, не скопирован\r\n");
+}
