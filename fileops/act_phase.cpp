@@ -70,7 +70,7 @@ void ActOnPair(SyncConfig& config, const CheckPair& pair, PhaseActions& actions)
           ? kSizeNotKnown
           : (static_cast<std::uint64_t>(sourceData.nFileSizeHigh) << 32) | sourceData.nFileSizeLow;
   actions.OnCopyPair(config, source, target, sourceSize, sourceData.dwFileAttributes, targetExists,
-                     targetIsLink);
+                     targetIsLink, pair.sourceHashIndex);
 }
 
 void Act(SyncConfig& config, const Plan& plan, const Action& action, PhaseActions& actions) {

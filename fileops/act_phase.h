@@ -31,10 +31,11 @@ class PhaseActions {
   virtual void OnCopyFile(SyncConfig& config, const std::string& source, const std::string& target,
                           const FileEntry& entry) = 0;
   // `sourceSize`: the size the source's attributes gave when the pair was
-  // compared.
+  // compared; `releaseHashIndex`: where the signed release's hash of the
+  // source stands in config.sourceHashes (kNoHash: none).
   virtual void OnCopyPair(SyncConfig& config, const std::string& source, const std::string& target,
                           std::uint64_t sourceSize, std::uint32_t sourceAttributes, bool targetExists,
-                          bool targetIsLink) = 0;
+                          bool targetIsLink, std::uint32_t releaseHashIndex) = 0;
   virtual void OnWorkEnds(SyncConfig& config) = 0;
 };
 

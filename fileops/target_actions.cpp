@@ -192,10 +192,13 @@ class TargetActions : public PhaseActions {
 
   void OnCopyPair(SyncConfig& config, const std::string& source, const std::string& target,
                   std::uint64_t sourceSize, std::uint32_t sourceAttributes, bool targetExists,
-                  bool targetIsLink) override {
+                  bool targetIsLink, std::uint32_t releaseHashIndex) override {
     // A read-only target is replaced like any other (see CopyIntoPlace).
     if (!links_.MayWriteIn(config, ParentOf(target))) return;
-    (void)CopyAndLog(config, source, target, sourceSize, sourceAttributes, targetExists, targetIsLink);
+    const Sha256Digest* releaseHash =
+        releaseHashIndex < config.sourceHashes.size() ? &config.sourceHashes[releaseHashIndex] : nullptr;
+    (void)CopyAndLog(config, source, target, sourceSize, sourceAttributes, targetExists, targetIsLink, false,
+                     releaseHash);
   }
 
   void OnWorkEnds(SyncConfig& config) override { SendProgressEnd(config.progressWindowHandle); }

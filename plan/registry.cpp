@@ -157,6 +157,12 @@ void RemovePath(DirNode* root, const char* relativePath) {
   if (file != entries.end()) entries.erase(file);
 }
 
+FileEntry* FindFileAt(DirNode* root, const std::string& relativePath) {
+  std::string name;
+  DirNode* parent = FindParent(root, relativePath.c_str(), name);
+  return parent != nullptr ? FindEntry(parent->record, name.c_str()) : nullptr;
+}
+
 void RemoveCheckPair(DirNode* source, DirNode* target, const CheckPair& pair) {
   // The comparison walks the two trees' directories side by side. A
   // directory taken from one side only would pair each later directory

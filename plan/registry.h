@@ -31,6 +31,9 @@ void RemovePath(DirNode* root, const char* relativePath);
 // side leaves both trees, so that every directory still has its clone.
 void RemoveCheckPair(DirNode* source, DirNode* target, const CheckPair& pair);
 
+// The file at `relativePath` below `root` ("a\\b.dll"), or null.
+[[nodiscard]] FileEntry* FindFileAt(DirNode* root, const std::string& relativePath);
+
 // Compares a source node with its target clone and everything below: files
 // the same in both are dropped from both, new and changed source files stay
 // (new ones marked isNew), and target files the source lacks stay in the

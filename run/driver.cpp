@@ -137,6 +137,27 @@ void ResolveFullPathEntries(SyncConfig& config) {
   }
 }
 
+// With the publisher's keys a pair's source must be a file of the signed
+// release, and its copy is checked like every other; a pair whose source
+// is not is refused.
+void KeepPairsOfTheRelease(SyncConfig& config, DirNode* source) {
+  if (config.publisherKeys.empty()) return;
+  std::vector<CheckPair> kept;
+  kept.reserve(config.checkPairs.size());
+  for (CheckPair& pair : config.checkPairs) {
+    const FileEntry* entry = IsFullPathEntry(pair.sourceName) ? nullptr : FindFileAt(source, pair.sourceName);
+    if (entry == nullptr || entry->hashIndex >= config.sourceHashes.size()) {
+      ++config.errorCount;
+      ErrorLog() << "Ошибка: файл \"" << pair.sourceName
+                 << "\" секции [Проверить пары] не входит в подписанный список источника" << EndLine;
+      continue;
+    }
+    pair.sourceHashIndex = entry->hashIndex;
+    kept.push_back(std::move(pair));
+  }
+  config.checkPairs = std::move(kept);
+}
+
 // The listing and its temporary file at a root are the publisher's, never
 // part of a release: not copied, compared, counted or deleted. (The copies'
 // temporaries, which may stand in any directory, are left out by the scans
@@ -279,6 +300,7 @@ bool PlanSynchronisation(SyncConfig& config, DirectoryLister& lister, Plan& plan
 
   Phase("удаление проверяемых пар из реестра синхронизации");
   DropPairsLeavingTarget(config);
+  KeepPairsOfTheRelease(config, source);
   for (const CheckPair& pair : config.checkPairs) RemoveCheckPair(source, target, pair);
 
   SendProgressText(window, "Cканирование каталогов");

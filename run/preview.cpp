@@ -60,7 +60,7 @@ class PlanLines : public PhaseActions {
     lines_.push_back(CopyFileLine(source, target));
   }
   void OnCopyPair(SyncConfig&, const std::string& source, const std::string& target, std::uint64_t,
-                  std::uint32_t, bool, bool) override {
+                  std::uint32_t, bool, bool, std::uint32_t) override {
     lines_.push_back(CopyFileLine(source, target));
   }
 

@@ -132,7 +132,7 @@ TEST(PublisherKeys, AWorkstationWithThePublishersKeyTakesOnlyItsNewestSignedRele
   TempDir dir("kt");
   const std::string source = dir / "Источник";
   const std::string target = dir / "Приемник";
-  MakeTree(source, {"a.txt"});
+  MakeTree(source, {"a.txt", "b.txt"});
   MakeTree(target, {"mine.txt"});
   for (const char* folder : {"ours", "theirs"}) {
     CreateDirectoryA((dir / folder).c_str(), nullptr);
@@ -171,9 +171,15 @@ TEST(PublisherKeys, AWorkstationWithThePublishersKeyTakesOnlyItsNewestSignedRele
   // A later release, accepted; then the earlier one put back on the share.
   Sleep(20);
   ASSERT_TRUE(publish("ours"));
-  EXPECT_EQ(RunVelkarin("/s", dir.Path()).exitCode, 0u);
+  // A pair's source must be a file of the release, and is copied as one.
+  WriteIni(dir / "velkarin.ini", IniWith(base, "", "[Проверить пары]\nкопия.txt=b.txt\nчужая.txt=нет.txt\n"));
+  EXPECT_EQ(RunVelkarin("/s", dir.Path()).exitCode, 1u);
   EXPECT_EQ(ReadFileBytes(target + "\\a.txt").value_or(""), "a.txt");
+  EXPECT_EQ(ReadFileBytes(target + "\\копия.txt").value_or(""), "b.txt");
   EXPECT_FALSE(Exists(target + "\\mine.txt")) << "deleted as the signed release has it not";
+  EXPECT_EQ(ReadFileBytes(target + "\\velkarin.err").value_or(""),
+            "Ошибка: файл \"нет.txt\" секции [Проверить пары] не входит в подписанный список источника\r\n");
+  WriteIni(dir / "velkarin.ini", base);
   WriteFileBytes(source + "\\velkarin.lst", older);
   WriteFileBytes(target + "\\mine.txt", "x");
   DeleteFileA((target + "\\a.txt").c_str());
