@@ -15,12 +15,9 @@
 #include <cstdint>
 #include <string>
 
-class SyncConfig;
+#include "model/file_time.h"  // kSizeNotKnown
 
-// A source whose listed size is not the size of what a copy reads: on
-// Windows a file link is listed with size 0 and copied as the file it
-// leads to.
-constexpr std::uint64_t kSizeNotKnown = ~std::uint64_t{0};
+class SyncConfig;
 
 enum class CopyOutcome {
   Copied,     // the copy stands under its final name
