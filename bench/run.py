@@ -5,6 +5,8 @@ each after the disks have caught up (sync), medians:
   no-change   velkarin on an identical target   vs  bare_walk
   first copy  velkarin into an empty target     vs  bare_copy
   1% update   velkarin, deletion on, on a target 1% changed / gone / extra
+  bare read   bare_read alone: every file's bytes of the source read once
+              (what a run that hashes a whole tree is held against)
 for 20,000 and 100,000 files, with wall time, ratios and peak memory; then
 the share rows (share_rows.py) on the 20,000-file tree.
 """
@@ -43,6 +45,7 @@ def measure(files, runs, with_share):
     walk_empty, velkarin_empty, empty_peaks = [], [], []
     copy, bare = [], []
     update = []
+    read = []
     for run in range(runs):
         print(f"-- {files} files, run {run + 1} of {runs}", flush=True)
         (seconds, peak), walked = in_turn(
@@ -67,11 +70,13 @@ def measure(files, runs, with_share):
         bare.append(copied_bare)
         variant.restore()
         update.append(velkarin(source, variant_dir, deletion=True)[0])
+        read.append(wine([os.path.join(BIN, "bare_read.exe"), winpath(source)])[0])
     empty_peak = max(empty_peaks)
     rows["no-change"] = (median(nochange), median(walk))
     rows["start-up"] = (median(velkarin_empty), median(walk_empty))
     rows["first copy"] = (median(copy), median(bare))
     rows["1% update"] = (median(update), None)
+    rows["bare read"] = (None, median(read))
     shared = share_rows.measure(files, base, source, identical, runs) if with_share else None
     shutil.rmtree(base, ignore_errors=True)
     return rows, max(peaks), empty_peak, shared
@@ -95,10 +100,11 @@ def main():
     targets = {"no-change": 1.3, "first copy": 1.1}
     for files, (rows, _, _, _) in results.items():
         for name, (program, baseline) in rows.items():
-            ratio = f"{program / baseline:6.2f}" if baseline else "     -"
+            ratio = f"{program / baseline:6.2f}" if program and baseline else "     -"
             goal = f"<= {targets[name]}" if name in targets else ""
             base = f"{baseline:10.2f}" if baseline else f"{'-':>10}"
-            print(f"{files:>7} | {name:<10} | {program:10.2f} | {base} | {ratio} | {goal}")
+            own = f"{program:10.2f}" if program else f"{'-':>10}"
+            print(f"{files:>7} | {name:<10} | {own} | {base} | {ratio} | {goal}")
     for files, (rows, _, _, _) in results.items():
         (program, baseline), (program_empty, baseline_empty) = rows["no-change"], rows["start-up"]
         print(f"no-change at {files} files without start-up (each minus its empty-tree run): "

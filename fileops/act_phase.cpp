@@ -61,14 +61,17 @@ void ActOnPair(SyncConfig& config, const CheckPair& pair, PhaseActions& actions)
                                                  &targetData) != FALSE &&
                             !(targetData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
   const bool targetIsLink = targetExists && IsLink(targetData.dwFileAttributes);
-  if (targetExists && !targetIsLink &&
-      SameWriteTime(ToFileTime(sourceData.ftLastWriteTime), ToFileTime(targetData.ftLastWriteTime))) {
-    return;
-  }
   const std::uint64_t sourceSize =
       IsLink(sourceData.dwFileAttributes)
           ? kSizeNotKnown
           : (static_cast<std::uint64_t>(sourceData.nFileSizeHigh) << 32) | sourceData.nFileSizeLow;
+  // A pair is held to the same rule as every other file: a target of
+  // another size is copied again even when its time agrees.
+  if (targetExists && !targetIsLink &&
+      SameFile(ToFileTime(sourceData.ftLastWriteTime), sourceSize, ToFileTime(targetData.ftLastWriteTime),
+               (static_cast<std::uint64_t>(targetData.nFileSizeHigh) << 32) | targetData.nFileSizeLow)) {
+    return;
+  }
   actions.OnCopyPair(config, source, target, sourceSize, sourceData.dwFileAttributes, targetExists,
                      targetIsLink, pair.sourceHashIndex);
 }

@@ -210,6 +210,51 @@ DWORD TornCopyError(const std::string& made, std::uint64_t sourceSize) {
   return size < sourceSize ? ERROR_HANDLE_EOF : ERROR_FILE_INVALID;
 }
 
+// Writes the temporary `made` through to the disk: 0 when done, else the
+// system's code. A rename is a change to the directory that the file
+// system journals, and it may reach the disk before the new file's data
+// does: after a power cut the final name could hold a file of the right
+// size full of zeros, or an empty one, where the old file stood. Flushed
+// first, the name holds the old file or the new one, whole.
+//
+// Nothing here can show it: only a power cut tells a flushed file from one
+// that is not (under Wine the flush is an fsync of the Linux file, and what
+// it costs there says nothing of what it costs on NTFS).
+//
+// The copy gives the temporary the source's attributes, and a read-only
+// file cannot be opened for writing: the bit is cleared for the flush and
+// set again (the temporary is the run's own new file, no link).
+DWORD FlushMade(const std::string& made) {
+  const std::wstring wideMade = ExtendedWidePath(made.c_str());
+  const DWORD attributes = GetFileAttributesW(wideMade.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError();
+  const bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+  if (readOnly && !SetFileAttributesW(wideMade.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
+    return GetLastError();
+  }
+  DWORD error = 0;
+  {
+    win32::ScopedFile file(CreateFileW(wideMade.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file.Valid() || !FlushFileBuffers(file.Get())) error = GetLastError();
+  }
+  if (readOnly && !SetFileAttributesW(wideMade.c_str(), attributes) && error == 0) error = GetLastError();
+  return error;
+}
+
+// Whether a new file (one that takes a free name) is flushed too: not. A
+// power cut there loses no old file, only the new one, and a file left
+// short or empty has another size than the source's, which the next run
+// copies again (one left full-length but zero-filled is not caught). The
+// flush is a wait for the disk per file: measured under Wine on Linux
+// (bench, 20,000-file tree, three builds interleaved, pinned to one CPU) a
+// first copy took 38.2 s flushing every file against 16.1 s flushing
+// none, while flushing only replacements left the 1% update where it was
+// (2.0 s against 2.1 s). An fsync on Linux is not a flush on NTFS, so the
+// figures say only that the cost is a disk wait per file, not its size on
+// Windows.
+constexpr bool kFlushNewFiles = false;
+
 }  // namespace
 
 CopyOutcome CopyIntoPlace(SyncConfig& config, const char* source, const char* target,
@@ -241,7 +286,16 @@ CopyOutcome CopyIntoPlace(SyncConfig& config, const char* source, const char* ta
       return hashed ? CopyOutcome::NotReleased : CopyOutcome::Failed;
     }
   }
+  bool flushed = false;
   if (!targetExists) {
+    if (kFlushNewFiles) {
+      if (const DWORD failed = FlushMade(made); failed != 0) {
+        RemoveMade(ExtendedWidePath(made.c_str()));
+        error = failed;
+        return CopyOutcome::Failed;
+      }
+      flushed = true;
+    }
     bool taken = false;
     if (RenameIntoFreeName(made, target, taken, code)) return CopyOutcome::Copied;
     if (!taken) {
@@ -251,6 +305,15 @@ CopyOutcome CopyIntoPlace(SyncConfig& config, const char* source, const char* ta
     if (onlyIfAbsent) {
       RemoveMade(ExtendedWidePath(made.c_str()));
       return CopyOutcome::NameTaken;
+    }
+  }
+  // The copy now replaces a file: its bytes reach the disk before its name
+  // does, so the old file is never traded for a torn one.
+  if (!flushed) {
+    if (const DWORD failed = FlushMade(made); failed != 0) {
+      RemoveMade(ExtendedWidePath(made.c_str()));
+      error = failed;
+      return CopyOutcome::Failed;
     }
   }
   // Only a file the listing showed is ever renamed aside: a name taken

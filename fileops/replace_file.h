@@ -15,14 +15,10 @@
 #include <cstdint>
 #include <string>
 
+#include "model/file_time.h"  // kSizeNotKnown
 #include "model/sha256_digest.h"
 
 class SyncConfig;
-
-// A source whose listed size is not the size of what a copy reads: on
-// Windows a file link is listed with size 0 and copied as the file it
-// leads to.
-constexpr std::uint64_t kSizeNotKnown = ~std::uint64_t{0};
 
 enum class CopyOutcome {
   Copied,       // the copy stands under its final name

@@ -13,3 +13,20 @@
   const std::int64_t difference = static_cast<std::int64_t>(a.low) - static_cast<std::int64_t>(b.low);
   return difference <= 20000000 && difference >= -20000000;
 }
+
+// A listed size that says nothing of the file: on Windows a file link is
+// listed with size 0 and is read (and copied) as the file it leads to.
+constexpr std::uint64_t kSizeNotKnown = ~std::uint64_t{0};
+
+// The size of a listed file that a comparison may hold against another.
+[[nodiscard]] inline std::uint64_t ComparableSize(const FileEntry& entry) noexcept {
+  return (entry.attributes & kAttributeReparsePoint) != 0 ? kSizeNotKnown : entry.size;
+}
+
+// A target file is the source's own when the times agree and, where the
+// source's size means anything, the sizes agree too. A copy torn by a power
+// cut or a file cut short keeps a time that agrees: only its size tells.
+[[nodiscard]] inline bool SameFile(FileTime sourceTime, std::uint64_t sourceSize, FileTime targetTime,
+                                   std::uint64_t targetSize) noexcept {
+  return SameWriteTime(sourceTime, targetTime) && (sourceSize == kSizeNotKnown || sourceSize == targetSize);
+}

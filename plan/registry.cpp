@@ -229,7 +229,8 @@ void CompareFiles(DirRecord& sourceRecord, DirRecord& targetRecord) {
       // A link where the source has a file is replaced by the file, whatever
       // its time says: the target must hold the file itself.
       source.targetIsLink = (targets[match].attributes & kAttributeReparsePoint) != 0;
-      if (!source.targetIsLink && SameWriteTime(source.lastWriteTime, targets[match].lastWriteTime)) {
+      if (!source.targetIsLink && SameFile(source.lastWriteTime, ComparableSize(source),
+                                           targets[match].lastWriteTime, targets[match].size)) {
         continue;
       }
     }

@@ -35,7 +35,7 @@ void RemoveCheckPair(DirNode* source, DirNode* target, const CheckPair& pair);
 [[nodiscard]] FileEntry* FindFileAt(DirNode* root, const std::string& relativePath);
 
 // Compares a source node with its target clone and everything below: files
-// the same in both are dropped from both, new and changed source files stay
+// the same in both (SameFile: time and size) are dropped from both, new and changed source files stay
 // (new ones marked isNew), and target files the source lacks stay in the
 // target. A directory missing from the target keeps DIR_MISSING on the
 // source side with all its files, each marked isNew, as is everything below.

@@ -165,6 +165,33 @@ TEST_F(Published, TheReleaseIsWhatWasPublished) {
   EXPECT_EQ(ReadFileBytes(target + "\\added.txt"), "added.txt");
 }
 
+TEST_F(Published, ATargetFileOfAnotherSizeIsCopiedAgainThoughItsTimeAgrees) {
+  // A copy torn by a power cut, a file cut short: the time agrees, only the
+  // size tells. A pair's target is held to the same rule.
+  MakeTree(source, {"torn.dll", "same.txt", "kadu.ex"});
+  const std::string sections = "[Проверить пары]\nkadu.exe=kadu.ex\n";
+  WriteRunIni("", sections);
+  Publish();
+  for (const bool fromListing : {false, true}) {
+    SCOPED_TRACE(fromListing ? "from the listing" : "by a scan");
+    DeleteTree(target);
+    MakeTree(target, {});
+    const auto copyOf = [&](const std::string& from, const std::string& to, const std::string& bytes) {
+      WriteFileBytes(target + "\\" + to, bytes);
+      SetWriteTime(target + "\\" + to, GetWriteTime(source + "\\" + from));
+    };
+    copyOf("torn.dll", "torn.dll", "torn");
+    copyOf("same.txt", "same.txt", "SAME.TXT");  // another file of the same size and time: left
+    copyOf("kadu.ex", "kadu.exe", "kadu");
+    Run(fromListing ? "" : "ИспользоватьСписокИсточника=нет\n", sections);
+    EXPECT_FALSE(Exists(target + "\\velkarin.err")) << Log("velkarin.err");
+    EXPECT_EQ(TargetTree(), (Tree{{"torn.dll", "torn.dll"}, {"same.txt", "SAME.TXT"}, {"kadu.exe", "kadu.ex"}}));
+    const Lines out = OutLines();
+    ASSERT_GE(out.size(), 2u);
+    EXPECT_EQ(out[1].substr(0, Published_("").size()) == Published_(""), fromListing) << out[1];
+  }
+}
+
 TEST_F(Published, ListingFilesInTheTargetAreNeverRemoved) {
   // A target may be a share that is published in turn: its listing and the
   // listing's temporary are its publisher's, and stay when the source has

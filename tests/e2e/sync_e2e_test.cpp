@@ -129,15 +129,16 @@ TEST_F(Sync, IgnoredUpdatedCutAndPairedNames) {
   EXPECT_FALSE(Exists(outside + "\\full.txt")) << "a full cut path is deleted as named";
   EXPECT_FALSE(Exists(target + "\\velkarin.err"));
 
-  // The pair again, now exactly 2 s apart: the same file, not copied.
-  WriteFileBytes(source + "\\setup.ex", "changed");
+  // The pair again, now exactly 2 s apart: the same file, not copied. The
+  // new bytes are as many as the old, so only the time tells them apart.
+  WriteFileBytes(source + "\\setup.ex", "changed.");
   SetWriteTime(source + "\\setup.ex", kBaseTime + 2 * kSecond);
   SetWriteTime(target + "\\kadu.exe", kBaseTime);
   Run("", "[Проверить пары]\nkadu.exe=setup.ex\n[Обновлять]\nnone\n");
   EXPECT_EQ(ReadFileBytes(target + "\\kadu.exe"), "setup.ex");
   SetWriteTime(source + "\\setup.ex", kBaseTime + 2 * kSecond + 1);
   Run("", "[Проверить пары]\nkadu.exe=setup.ex\n[Обновлять]\nnone\n");
-  EXPECT_EQ(ReadFileBytes(target + "\\kadu.exe"), "changed");
+  EXPECT_EQ(ReadFileBytes(target + "\\kadu.exe"), "changed.");
 }
 
 TEST_F(Sync, MissingSourceTouchesNothing) {

@@ -95,6 +95,24 @@ TEST(CompareFiles, ALinkInTheTargetIsReplacedWhateverItsTime) {
   EXPECT_TRUE(target.entries.empty());
 }
 
+TEST(CompareFiles, AFileOfAnotherSizeIsCopiedAgainWhateverItsTime) {
+  DirRecord source(".");
+  DirRecord target(".");
+  source.entries = {File("torn.dll", 5), File("same.dll", 5), File("link.dll", 5)};
+  target.entries = {File("torn.dll", 5), File("same.dll", 5), File("link.dll", 5)};
+  source.entries[0].size = 4096;
+  target.entries[0].size = 1024;  // cut short by a power cut, its time kept
+  source.entries[1].size = target.entries[1].size = 4096;
+  // Windows lists a file link with size 0: that size says nothing of the
+  // file it leads to, and a time that agrees still counts.
+  source.entries[2].attributes = kAttributeReparsePoint;
+  target.entries[2].size = 4096;
+  CompareFiles(source, target);
+  ASSERT_EQ(Names(source.entries), Strings{"torn.dll"});
+  EXPECT_FALSE(source.entries[0].isNew);
+  EXPECT_TRUE(target.entries.empty());
+}
+
 TEST(CompareTrees, MissingTargetDirectoryKeepsTheWholeSourceSubtree) {
   DirSnapshot source = CreateSnapshot();
   DirSnapshot target = CreateSnapshot();
