@@ -47,12 +47,15 @@ CommandLineOption FindCommandLineOption(const char* commandLine) {
   if (PublishIniName(commandLine) != nullptr) return CommandLineOption::PublishListing;
   if (PreviewIniName(commandLine) != nullptr) return CommandLineOption::Preview;
   if (MakeKeyFolder(commandLine) != nullptr) return CommandLineOption::MakeKeys;
+  if (RepairIniName(commandLine) != nullptr) return CommandLineOption::Repair;
   return CommandLineOption::None;
 }
 
 const char* PublishIniName(const char* commandLine) { return LeadingSwitchIniName(commandLine, 'p'); }
 
 const char* PreviewIniName(const char* commandLine) { return LeadingSwitchIniName(commandLine, 'l'); }
+
+const char* RepairIniName(const char* commandLine) { return LeadingSwitchIniName(commandLine, 'v'); }
 
 const char* MakeKeyFolder(const char* commandLine) { return LeadingSwitchIniName(commandLine, 'k'); }
 

@@ -3,7 +3,7 @@
 #include "model/limits.h"
 
 // What the command line asks for before anything else happens.
-enum class CommandLineOption { None, GenerateIni, ShowHelp, PublishListing, Preview, MakeKeys };
+enum class CommandLineOption { None, GenerateIni, ShowHelp, PublishListing, Preview, MakeKeys, Repair };
 
 // Characters that may stand around an option: end of text, backspace (8,
 // not the tab), line feed, carriage return and space.
@@ -23,6 +23,9 @@ enum class CommandLineOption { None, GenerateIni, ShowHelp, PublishListing, Prev
 
 // The same for "/l [ini name]".
 [[nodiscard]] const char* PreviewIniName(const char* commandLine);
+
+// The same for "/v [ini name]": repair against the signed release.
+[[nodiscard]] const char* RepairIniName(const char* commandLine);
 
 // For "/k [folder]": the folder that follows the switch and its blanks,
 // taken whole as an ini name is (empty: the current directory); null when

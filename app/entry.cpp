@@ -36,6 +36,8 @@ constexpr const char* kUsageText =
     "/l [<имя файла инициализации>] - показать, что сделает синхронизация, ничего не изменяя "
     "(план в velkarin-plan.txt во временном каталоге)\n"
     "/k <папка> - создать пару ключей издателя (velkarin-publisher.key и velkarin-publisher.pub)\n"
+    "/v [<имя файла инициализации>] - восстановить клиент: проверить файлы приемника по подписанному "
+    "списку источника и скопировать заново те, что с ним не совпадают\n"
     "/s - без участия пользователя: без окна, сообщений и вопросов, клиент не запускается; "
     "ставится первым: /s [<имя файла инициализации>], /s /p ..., /s /l ...\n"
     "Код завершения: 0 - синхронизировано, 1 - синхронизировано с ошибками, 2 - не синхронизировано, "
@@ -97,6 +99,7 @@ bool HandleCommandLineOptions(const char* commandLine, ExitCode& code) {
     case CommandLineOption::MakeKeys:
       code = OptionCode(MakePublisherKeys(MakeKeyFolder(commandLine)));
       return true;
+    case CommandLineOption::Repair:  // a run of its own, below
     case CommandLineOption::None:
       break;
   }
@@ -207,12 +210,18 @@ ExitCode RunEntryWithinMemory(HINSTANCE instance, const char* commandLine) {
   ExitCode code = ExitCode::Synchronised;
   if (HandleCommandLineOptions(commandLine, code)) return code;
 
+  // "/v": a run that also checks the installed files against the signed
+  // release; its ini file must be there, none is offered to be generated.
+  const bool repair = FindCommandLineOption(commandLine) == CommandLineOption::Repair;
   char iniPath[kPathSize];
-  if (!LocateIniFile(commandLine, iniPath)) return ExitCode::NotSynchronised;
+  if (repair ? !LocateNamedIniFile(RepairIniName(commandLine), iniPath) : !LocateIniFile(commandLine, iniPath)) {
+    return ExitCode::NotSynchronised;
+  }
 
   // Destroyed last: its destructor closes the logs and removes empty ones.
   SyncConfig config;
   config.unattended = Unattended();
+  config.repair = repair;
   const RunRecord record(iniPath);
   try {
     return LoadAndRun(instance, config, iniPath, record);

@@ -92,6 +92,11 @@ class SyncConfig {
 
   // "/s": no window, no box, and the client is never started.
   bool unattended = false;
+  // "/v": repair against the signed release (run/repair.h): the target
+  // files it hashed, and those not the release's bytes.
+  bool repair = false;
+  std::uint32_t repairChecked = 0;
+  std::uint32_t repairDamaged = 0;
   // The run record: "<computer name>.log" in the ЖурналЗапусков folder
   // (environment variables expanded; a relative folder lies in the target);
   // empty for none. One of the program's own files.

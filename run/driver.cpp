@@ -16,6 +16,7 @@
 #include "plan/registry.h"
 #include "plan/skip_existing.h"
 #include "run/accepted_release.h"
+#include "run/repair.h"
 #include "scan/left_out.h"
 #include "scan/listing_file.h"
 #include "scan/scan.h"
@@ -215,7 +216,7 @@ bool ReadSignedSourceSnapshot(SyncConfig& config, DirNode* source) {
 
 bool ReadSourceSnapshot(SyncConfig& config, DirNode* source, DirectoryLister& lister) {
   if (!config.publisherKeys.empty()) return ReadSignedSourceSnapshot(config, source);
-  if (config.usePublishedListing) {
+  if (config.usePublishedListing || config.repair) {
     // A signed listing's hashes are checked on every copy, keys or none.
     const ListingRead read = ReadPublishedListing(config.sourceDir, source, {}, &config.sourceHashes);
     if (read.use == ListingUse::Used) {
@@ -273,6 +274,16 @@ bool PlanSynchronisation(SyncConfig& config, DirectoryLister& lister, Plan& plan
     config.targetSnapshot.reset();
     return false;
   }
+  // A repair checks files against the release's hashes: a source read
+  // without them gives nothing to check against.
+  if (config.repair && config.sourceHashes.empty()) {
+    ++config.errorCount;
+    ErrorLog() << "Ошибка: для восстановления нужен подписанный список источника \"" << config.sourceDir
+               << kListingFileName << "\"" << EndLine;
+    config.sourceSnapshot.reset();
+    config.targetSnapshot.reset();
+    return false;
+  }
   LeaveOutRepeatedSourceNames(config, source);
   CloneStructure(target, source);
 
@@ -303,6 +314,10 @@ bool PlanSynchronisation(SyncConfig& config, DirectoryLister& lister, Plan& plan
   KeepPairsOfTheRelease(config, source);
   for (const CheckPair& pair : config.checkPairs) RemoveCheckPair(source, target, pair);
 
+  if (config.repair) {
+    SendProgressText(window, "Проверка файлов приемника");
+    MarkDamagedTargetFiles(config, source, target);
+  }
   SendProgressText(window, "Cканирование каталогов");
   CompareTrees(source, target);
   KeepExistingFiles(source, target, config.skipExistingList);

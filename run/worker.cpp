@@ -55,6 +55,15 @@ bool InstalledClientPresent(const SyncConfig& config, std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+// What a repair ("/v") did, or what stood in its way.
+std::string RepairText(const SyncConfig& config) {
+  if (!config.acted) return "Восстановление клиента не выполнено.\n" + ErrorLog().FirstLine();
+  return "Восстановление клиента завершено.\nПроверено файлов: " + std::to_string(config.repairChecked) +
+         ", не совпадали с выпуском: " + std::to_string(config.repairDamaged) +
+         ".\nСкопировано файлов: " + std::to_string(config.filesCopied) +
+         ", ошибок: " + std::to_string(config.errorCount) + ".";
+}
+
 // Starts the client; a failed start is what the outcome keeps of it.
 void StartClient(HWND window, const SyncConfig& config, RunOutcome& outcome) {
   if (!RunCommand(window, config)) outcome.clientNotStarted = true;
@@ -77,6 +86,11 @@ void DecideAfterRun(HWND window, SyncConfig& config, RunOutcome& outcome) {
   if (config.Stopped()) return;  // the user aborted: nothing more is done or written
   // Unattended: nothing is asked, and the client is the user's to start.
   if (config.unattended) return;
+  // A repair ends with its counts, and the client is the user's to start.
+  if (config.repair) {
+    Tell(window, RepairText(config).c_str());
+    return;
+  }
   std::string installed;
   if (synchronised) {
     StartClient(window, config, outcome);

@@ -218,3 +218,46 @@ TEST(PublisherKeys, AFileChangedAfterSigningIsNeverPutInPlace) {
   EXPECT_EQ(ReadFileBytes(target + "\\velkarin.err").value_or(""),
             "Ошибка: файл \"" + source + "\\.\\a.txt\" не совпадает с подписанным списком источника, не скопирован\r\n");
 }
+
+// "/v": a file changed in the target with its time and size kept, which no
+// run would see, is found by its hash and copied again; without a signed
+// listing there is nothing to check against.
+TEST(PublisherKeys, RepairCopiesAgainWhatTheReleaseDoesNotHold) {
+  TempDir dir("kv");
+  const std::string source = dir / "Источник";
+  const std::string target = dir / "Приемник";
+  MakeTree(source, {"a.txt", "Модули\\", "Модули\\m.dll"});
+  RunningVelkarin made("/s /k " + dir.Path(), dir.Path(), dir / "made.txt");
+  ASSERT_TRUE(made.WaitForExit(30000));
+  const std::string base = QuietMainSection(source, target) + "ВыводитьСтатистикуСинхронизации=да\n";
+  WriteIni(dir / "velkarin.ini", IniWith(base, "КлючПодписи=velkarin-publisher.key\n"));
+  RunningVelkarin publish("/s /p", dir.Path(), dir / "p.txt");
+  ASSERT_TRUE(publish.WaitForExit(30000));
+  ASSERT_EQ(RunVelkarin("/s", dir.Path()).exitCode, 0u);
+  const std::string damaged = target + "\\Модули\\m.dll";
+  const unsigned long long time = GetWriteTime(damaged);
+  WriteFileBytes(damaged, "МОДУЛИ\\M.DLL");
+  SetWriteTime(damaged, time);
+  ASSERT_EQ(RunVelkarin("/s", dir.Path()).exitCode, 0u);
+  ASSERT_EQ(ReadFileBytes(damaged).value_or(""), "МОДУЛИ\\M.DLL") << "a run by time and size sees nothing";
+
+  const VelkarinRun repair = RunVelkarin("/v", dir.Path(), {{"Синхронизация", "ok"}});
+  EXPECT_EQ(repair.exitCode, 0u);
+  ASSERT_TRUE(repair.boxes[0].shown);
+  EXPECT_EQ(repair.boxes[0].text, "Восстановление клиента завершено.\nПроверено файлов: 2, не совпадали с выпуском: 1.\n"
+                                  "Скопировано файлов: 1, ошибок: 0.");
+  EXPECT_EQ(ReadFileBytes(damaged).value_or(""), "Модули\\m.dll");
+  const std::string out = ReadFileBytes(target + "\\velkarin.out").value_or("");
+  EXPECT_NE(out.find("файл \"" + target + "\\Модули\\m.dll\" не совпадает с выпуском, копируется заново\r\n"),
+            std::string::npos)
+      << out;
+
+  // An unsigned listing: a box says why, nothing is done.
+  WriteIni(dir / "velkarin.ini", base);
+  RunningVelkarin unsignedPublish("/s /p", dir.Path(), dir / "p.txt");
+  ASSERT_TRUE(unsignedPublish.WaitForExit(30000));
+  const VelkarinRun refused = RunVelkarin("/v", dir.Path(), {{"Синхронизация", "ok"}});
+  EXPECT_EQ(refused.exitCode, 2u);
+  EXPECT_EQ(refused.boxes[0].text, "Восстановление клиента не выполнено.\nОшибка: для восстановления нужен "
+                                   "подписанный список источника \"" + source + "\\velkarin.lst\"");
+}
