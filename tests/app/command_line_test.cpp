@@ -117,3 +117,11 @@ TEST(CommandLineOption, UnattendedOnlyAtTheStartAndTheRestReadAsACommandLine) {
   EXPECT_EQ(UnattendedRest("/sa.ini"), nullptr);
   EXPECT_EQ(UnattendedRest("/p /s"), nullptr);
 }
+
+TEST(CommandLineOption, RepairOnlyAtTheStartWithItsIniName) {
+  EXPECT_EQ(Option("/v"), CommandLineOption::Repair);
+  EXPECT_EQ(Option("/V a.ini"), CommandLineOption::Repair);
+  EXPECT_EQ(Option("a.ini /v"), CommandLineOption::None);
+  EXPECT_STREQ(RepairIniName("/v  Мой файл.ini"), "Мой файл.ini");
+  EXPECT_EQ(Option(UnattendedRest("/s /v")), CommandLineOption::Repair);
+}
