@@ -202,6 +202,7 @@ enum class TargetUse { Run, LookOnly };
 // created and the logs opened there as soon as it is known, so that
 // everything after is logged; looking only leaves the disk as it is.
 bool ReadInto(SyncConfig& config, const char* iniPath, TargetUse use) {
+  config.lookOnly = use == TargetUse::LookOnly;
   IniDocument document;
   unsigned long readError = 0;
   if (!LoadIniFile(iniPath, document, readError)) {

@@ -95,6 +95,8 @@ class SyncConfig {
   // "/v": repair against the signed release (run/repair.h): the target
   // files it hashed, and those not the release's bytes.
   bool repair = false;
+  // Read for a look without a run ("/l"): nothing may be written.
+  bool lookOnly = false;
   std::uint32_t repairChecked = 0;
   std::uint32_t repairDamaged = 0;
   // The run record: "<computer name>.log" in the ЖурналЗапусков folder

@@ -198,7 +198,8 @@ bool ReadSignedSourceSnapshot(SyncConfig& config, DirNode* source) {
                << "), синхронизация невозможна" << EndLine;
     return false;
   }
-  if (!ReadAcceptedRelease(config.targetDir, accepted) || Earlier(accepted, read.published)) {
+  // A look without a run (/l) leaves the target as it is.
+  if (!config.lookOnly && (!ReadAcceptedRelease(config.targetDir, accepted) || Earlier(accepted, read.published))) {
     if (!KeepAcceptedRelease(config.targetDir, read.published)) {
       ErrorLog() << "Ошибка записи файла \"" << config.targetDir << kAcceptedReleaseFileName << "\"" << EndLine;
       ++config.errorCount;

@@ -171,6 +171,11 @@ TEST(PublisherKeys, AWorkstationWithThePublishersKeyTakesOnlyItsNewestSignedRele
   // A later release, accepted; then the earlier one put back on the share.
   Sleep(20);
   ASSERT_TRUE(publish("ours"));
+  // A look without a run takes the listing and keeps nothing.
+  RunningVelkarin look("/s /l", dir.Path(), dir / "l.txt");
+  ASSERT_TRUE(look.WaitForExit(30000));
+  EXPECT_EQ(look.ExitCode(), 0u);
+  EXPECT_FALSE(Exists(target + "\\velkarin.release")) << "/l wrote to the target";
   // A pair's source must be a file of the release, and is copied as one.
   WriteIni(dir / "velkarin.ini", IniWith(base, "", "[Проверить пары]\nкопия.txt=b.txt\nчужая.txt=нет.txt\n"));
   EXPECT_EQ(RunVelkarin("/s", dir.Path()).exitCode, 1u);
