@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "config/directory_path.h"
 #include "model/limits.h"
 
 // Directories and the checked executable are used in the "\\?\" form by the
@@ -27,4 +28,13 @@ bool MakeFullPath(const char* path, std::string& full) {
     buffer.assign(length, '\0');
   }
   return false;
+}
+
+std::string SettingPath(const std::string& value, const std::string& base) {
+  std::string path = value;
+  char expanded[kPathSize];
+  const DWORD size = ExpandEnvironmentStringsA(value.c_str(), expanded, kPathSize);
+  if (size != 0 && size <= kPathSize) path = expanded;
+  const bool network = path.size() > 1 && path[0] == '\\' && path[1] == '\\';
+  return IsDrivePath(path.c_str()) || network ? path : base + path;
 }

@@ -10,3 +10,9 @@
 // only; a longer directory could not be created or listed through the
 // ANSI calls the run uses either, so it is refused here, before any use.
 [[nodiscard]] bool MakeFullPath(const char* path, std::string& full);
+
+// A file or folder an ini setting names: environment variables expanded
+// (the value as written when they do not fit), and a path that is neither a
+// drive path ("X:\...") nor a network one ("\\...") taken from `base`,
+// which ends with a backslash.
+[[nodiscard]] std::string SettingPath(const std::string& value, const std::string& base);

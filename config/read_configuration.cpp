@@ -146,12 +146,7 @@ SourceDirectoryRead StoreSourceDir(const IniDocument& document, char (&field)[kP
 // of this computer.
 std::string RunRecordFile(const std::string& value, const char* targetDir) {
   if (value.empty()) return value;
-  std::string folder = value;
-  char expanded[kPathSize];
-  const DWORD size = ExpandEnvironmentStringsA(value.c_str(), expanded, kPathSize);
-  if (size != 0 && size <= kPathSize) folder = expanded;
-  const bool network = folder.size() > 1 && folder[0] == '\\' && folder[1] == '\\';
-  if (!IsDrivePath(folder.c_str()) && !network) folder = targetDir + folder;
+  std::string folder = SettingPath(value, targetDir);
   while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
   char computer[MAX_COMPUTERNAME_LENGTH + 1];
   DWORD computerSize = sizeof(computer);

@@ -172,6 +172,18 @@ void LeaveOutListingFiles(DirNode* root) {
 // there is a valid one (one read instead of a listing per directory), with
 // the ignore list applied as the scan would; otherwise by scanning. A
 // listing that cannot be trusted is named in the statistics log.
+// The source's picture came from the listing `read` (`what`: which kind, as
+// the statistics log names it): the ignore list is applied as a scan would.
+void TakeFromListing(SyncConfig& config, DirNode* source, const ListingRead& read, const char* what) {
+  StatsLog() << "источник прочитан из " << what << " \"" << read.path << "\", опубликованного "
+             << LocalTimeText(read.published) << EndLine;
+  config.sourceFromListing = true;
+  config.sourceOrigin = SyncConfig::SourceOrigin::Listing;
+  config.listingPublished = read.published;
+  LeaveOutIgnored(source, "", config.ignoreList);
+  LeaveOutListingFiles(source);
+}
+
 // With the publisher's keys the source is read from a listing one of them
 // signed, published no earlier than the newest this target has accepted,
 // and from nothing else: taking the listing away must not be a way around
@@ -205,13 +217,7 @@ bool ReadSignedSourceSnapshot(SyncConfig& config, DirNode* source) {
       ++config.errorCount;
     }
   }
-  StatsLog() << "источник прочитан из подписанного списка \"" << read.path << "\", опубликованного "
-             << LocalTimeText(read.published) << EndLine;
-  config.sourceFromListing = true;
-  config.sourceOrigin = SyncConfig::SourceOrigin::Listing;
-  config.listingPublished = read.published;
-  LeaveOutIgnored(source, "", config.ignoreList);
-  LeaveOutListingFiles(source);
+  TakeFromListing(config, source, read, "подписанного списка");
   return true;
 }
 
@@ -221,13 +227,7 @@ bool ReadSourceSnapshot(SyncConfig& config, DirNode* source, DirectoryLister& li
     // A signed listing's hashes are checked on every copy, keys or none.
     const ListingRead read = ReadPublishedListing(config.sourceDir, source, {}, &config.sourceHashes);
     if (read.use == ListingUse::Used) {
-      StatsLog() << "источник прочитан из списка \"" << read.path << "\", опубликованного "
-                 << LocalTimeText(read.published) << EndLine;
-      config.sourceFromListing = true;
-      config.sourceOrigin = SyncConfig::SourceOrigin::Listing;
-      config.listingPublished = read.published;
-      LeaveOutIgnored(source, "", config.ignoreList);
-      LeaveOutListingFiles(source);
+      TakeFromListing(config, source, read, "списка");
       return true;
     }
     if (read.use == ListingUse::Refused) {

@@ -2,9 +2,8 @@
 
 #include <windows.h>
 
-#include <algorithm>
 
-#include "config/directory_path.h"
+#include "config/full_path.h"
 #include "config/ini_file.h"
 #include "model/limits.h"
 #include "scan/published_listing.h"
@@ -56,11 +55,7 @@ SigningKeyRead ReadSigningKey(const char* iniPath, std::string& keyPath, Publish
     return SigningKeyRead::Failed;
   }
   if (value.text.empty()) return SigningKeyRead::NotSet;
-  char expanded[kPathSize];
-  const DWORD size = ExpandEnvironmentStringsA(value.text.c_str(), expanded, kPathSize);
-  keyPath = size != 0 && size <= kPathSize ? expanded : value.text;
-  const bool network = keyPath.size() > 1 && keyPath[0] == '\\' && keyPath[1] == '\\';
-  if (!IsDrivePath(keyPath.c_str()) && !network) keyPath = FolderOf(iniPath) + keyPath;
+  keyPath = SettingPath(value.text, FolderOf(iniPath));
   std::string text;
   DWORD error = 0;
   if (!ReadSmallFile(keyPath, text, error)) {
@@ -75,20 +70,16 @@ SigningKeyRead ReadSigningKey(const char* iniPath, std::string& keyPath, Publish
 }
 
 bool SignListing(std::vector<std::uint8_t>& bytes, const PublisherPrivateKey& key, std::string& failure) {
-  win32::EcdsaPrivateKey raw;
-  std::copy(key.begin(), key.end(), raw.begin());
+  // The key's, digest's and signature's arrays are the system's own.
   win32::ScopedCngKey handle;
   const std::optional<Sha256Digest> digest = win32::Sha256Of(bytes.data(), bytes.size());
-  win32::EcdsaSignature signature{};
-  NTSTATUS status = win32::ImportEcdsaPrivateKey(raw, handle);
-  SecureZeroMemory(raw.data(), raw.size());
+  ListingSignature signature{};
+  NTSTATUS status = win32::ImportEcdsaPrivateKey(key, handle);
   if (win32::CngSucceeded(status) && digest) status = win32::SignDigest(handle.Get(), *digest, signature);
   if (!win32::CngSucceeded(status) || !digest) {
     failure = "Ошибка " + std::to_string(static_cast<unsigned long>(status)) + " подписи списка.";
     return false;
   }
-  ListingSignature block;
-  std::copy(signature.begin(), signature.end(), block.begin());
-  AppendListingSignature(bytes, block);
+  AppendListingSignature(bytes, signature);
   return true;
 }

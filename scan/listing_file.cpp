@@ -70,13 +70,11 @@ bool SignedByOneOf(const std::vector<PublisherPublicKey>& keys, const std::uint8
                    const ParsedListing& parsed) {
   const std::optional<Sha256Digest> digest = win32::Sha256Of(bytes, parsed.signedSize);
   if (!digest) return false;
-  win32::EcdsaSignature signature;
-  std::copy(parsed.signature.begin(), parsed.signature.end(), signature.begin());
+  // A publisher's key and a listing's signature are the system's arrays.
   for (const PublisherPublicKey& publisherKey : keys) {
-    win32::EcdsaPublicKey raw;
-    std::copy(publisherKey.begin(), publisherKey.end(), raw.begin());
     win32::ScopedCngKey key;
-    if (win32::CngSucceeded(win32::ImportEcdsaPublicKey(raw, key)) && win32::VerifyDigest(key.Get(), *digest, signature)) {
+    if (win32::CngSucceeded(win32::ImportEcdsaPublicKey(publisherKey, key)) &&
+        win32::VerifyDigest(key.Get(), *digest, parsed.signature)) {
       return true;
     }
   }
