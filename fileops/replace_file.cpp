@@ -4,11 +4,11 @@
 
 #include <string>
 
+#include "fileops/checked_copy.h"
 #include "fileops/files_in_use.h"
 #include "fileops/long_path_copy.h"
 #include "log/logs.h"
 #include "model/temporary_name.h"
-#include "win32/file_hash.h"
 #include "win32/handles.h"
 
 namespace {
@@ -49,11 +49,25 @@ void RemoveMade(const std::wstring& made) {
 // itself). A file that stood under the name before a copy failed at its
 // source would go too: it has the exact temporary name with this process's
 // id, which makes it a leftover of a run, as the target scan takes it.
+//
+// `hashed`: the copy hashes what it reads (see checked_copy.h), giving the
+// digest and the count of bytes there, and the new file the time asked
+// for; null for the system's copy.
+struct HashedCopy {
+  const FileTime* lastWriteTime = nullptr;
+  Sha256Digest digest{};
+  std::uint64_t bytes = 0;
+};
+
 bool CopyBeside(const SyncConfig& config, const char* source, const char* target, std::string& made,
-                DWORD& error) {
+                DWORD& error, HashedCopy* hashed) {
   for (unsigned attempt = 0; attempt < 100; ++attempt) {
     made = TemporaryNameFor(target, GetCurrentProcessId(), attempt);
-    if (CopyFileLongPath(config, source, made.c_str(), true)) return true;
+    const bool copied = hashed != nullptr
+                            ? CopyFileHashing(config, source, made.c_str(), hashed->lastWriteTime, hashed->digest,
+                                              hashed->bytes)
+                            : CopyFileLongPath(config, source, made.c_str(), true);
+    if (copied) return true;
     error = GetLastError();
     if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;  // someone else's
     RemoveMade(ExtendedWidePath(made.c_str()));  // keeps the copy's code
@@ -184,6 +198,13 @@ bool RenameIntoFreeName(const std::string& made, const char* target, bool& taken
 
 bool IsLink(std::uint32_t attributes) { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
 
+// 0 when a copy of `size` bytes is whole, else the code it is reported
+// with (see TornCopyError).
+DWORD SizeError(std::uint64_t size, std::uint64_t sourceSize) {
+  if (sourceSize == kSizeNotKnown || size == sourceSize) return 0;
+  return size < sourceSize ? ERROR_HANDLE_EOF : ERROR_FILE_INVALID;
+}
+
 // Whether the temporary `made` holds as many bytes as the source had: 0
 // when it does, else the code its failure is reported with. A share that
 // drops the connection part-way through a file, a byte range locked on the
@@ -205,9 +226,7 @@ DWORD TornCopyError(const std::string& made, std::uint64_t sourceSize) {
   if (!GetFileAttributesExW(ExtendedWidePath(made.c_str()).c_str(), GetFileExInfoStandard, &data)) {
     return GetLastError();
   }
-  const std::uint64_t size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-  if (size == sourceSize) return 0;
-  return size < sourceSize ? ERROR_HANDLE_EOF : ERROR_FILE_INVALID;
+  return SizeError((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow, sourceSize);
 }
 
 // Writes the temporary `made` through to the disk: 0 when done, else the
@@ -259,32 +278,32 @@ constexpr bool kFlushNewFiles = false;
 
 CopyOutcome CopyIntoPlace(SyncConfig& config, const char* source, const char* target,
                           std::uint64_t sourceSize, bool targetExists, bool targetIsLink, bool onlyIfAbsent,
-                          std::uint32_t& error, std::string& keptAside, const Sha256Digest* releaseHash) {
+                          std::uint32_t& error, std::string& keptAside, ReleasedFile release) {
   DWORD code = 0;
   std::string made;
-  if (!CopyBeside(config, source, target, made, code)) {
+  // A signed release's file is hashed as the copy reads it: whatever the
+  // share gave, only what the publisher signed is put in place.
+  HashedCopy hashed;
+  hashed.lastWriteTime = release.lastWriteTime;
+  const bool checked = release.hash != nullptr;
+  if (!CopyBeside(config, source, target, made, code, checked ? &hashed : nullptr)) {
     error = code;
     return CopyOutcome::Failed;
   }
-  // The copy itself failed, though the system said it did not.
-  if (const DWORD torn = TornCopyError(made, sourceSize); torn != 0) {
+  // Bytes that are not the release's, whatever their count: the file on
+  // the share is not the one that was signed.
+  if (checked && hashed.digest != *release.hash) {
+    RemoveMade(ExtendedWidePath(made.c_str()));
+    error = 0;
+    return CopyOutcome::NotReleased;
+  }
+  // The copy itself failed, though the system said it did not. A hashing
+  // copy counted the bytes it wrote; the system's copy is asked.
+  const DWORD torn = checked ? SizeError(hashed.bytes, sourceSize) : TornCopyError(made, sourceSize);
+  if (torn != 0) {
     RemoveMade(ExtendedWidePath(made.c_str()));
     error = torn;
     return CopyOutcome::Failed;
-  }
-  // The bytes of a signed release's file are read back from the local
-  // temporary: whatever the share gave, only what the publisher signed is
-  // put in place.
-  if (releaseHash != nullptr) {
-    Sha256Digest digest{};
-    std::uint64_t bytes = 0;
-    unsigned long code = 0;
-    const bool hashed = Sha256OfFile(ExtendedWidePath(made.c_str()), digest, bytes, code);
-    if (!hashed || digest != *releaseHash) {
-      RemoveMade(ExtendedWidePath(made.c_str()));
-      error = hashed ? 0 : code;
-      return hashed ? CopyOutcome::NotReleased : CopyOutcome::Failed;
-    }
   }
   bool flushed = false;
   if (!targetExists) {

@@ -45,12 +45,19 @@ enum class CopyOutcome {
 // `keptAside` names the old file's aside name when it was renamed aside,
 // the copy could not take its name and it could not be moved back (a later
 // run moves it back).
-// `releaseHash`: the signed release's hash of the file, or null; a copy
-// whose bytes hash otherwise is removed and never put in place.
+// `release`: what a signed release says of the file (see ReleasedFile); a
+// copy whose bytes hash otherwise is removed and never put in place.
+struct ReleasedFile {
+  const Sha256Digest* hash = nullptr;  // null: no release lists the file
+  // The time the release gives the file, which its copy takes; null: the
+  // source's own, as the system's copy gives it.
+  const FileTime* lastWriteTime = nullptr;
+};
+
 [[nodiscard]] CopyOutcome CopyIntoPlace(SyncConfig& config, const char* source, const char* target,
                                         std::uint64_t sourceSize, bool targetExists, bool targetIsLink,
                                         bool onlyIfAbsent, std::uint32_t& error, std::string& keptAside,
-                                        const Sha256Digest* releaseHash = nullptr);
+                                        ReleasedFile release = {});
 
 // Removes the target file `path`: replaced by an empty file of the run's
 // own, which is then deleted. `attributes`: what the listing showed. `run`:

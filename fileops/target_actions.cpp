@@ -34,11 +34,11 @@ bool IsLink(std::uint32_t attributes) { return (attributes & FILE_ATTRIBUTE_REPA
 // ends with any other size failed.
 bool CopyAndLog(SyncConfig& config, const std::string& source, const std::string& target,
                 std::uint64_t sourceSize, DWORD sourceAttributes, bool targetExists, bool targetIsLink,
-                bool onlyIfAbsent = false, const Sha256Digest* releaseHash = nullptr) {
+                bool onlyIfAbsent = false, ReleasedFile release = {}) {
   std::uint32_t error = 0;
   std::string keptAside;
   const CopyOutcome result = CopyIntoPlace(config, source.c_str(), target.c_str(), sourceSize, targetExists,
-                                           targetIsLink, onlyIfAbsent, error, keptAside, releaseHash);
+                                           targetIsLink, onlyIfAbsent, error, keptAside, release);
   if (result == CopyOutcome::NameTaken) return false;  // not an action: nothing to say
   if (result == CopyOutcome::NotReleased) {
     ErrorLog() << "Ошибка: файл \"" << source
@@ -171,17 +171,23 @@ class TargetActions : public PhaseActions {
     const std::string progress = std::string("Копирование ...\\") + entry.name;
     SendProgressText(config.progressWindowHandle, progress.c_str());
     sourceDirectory_.For(source);
-    // A file changed since publication is taken as it is now, so its copy
-    // is held to the size the share gives now, not the listed one.
+    const bool isLink = IsLink(entry.attributes);
+    // A signed release's file is copied only as the release holds it, and
+    // with the release's time: its hash tells a changed file, no look at
+    // the share is needed.
+    ReleasedFile release;
+    if (entry.hashIndex < config.sourceHashes.size()) {
+      release.hash = &config.sourceHashes[entry.hashIndex];
+      if (!isLink) release.lastWriteTime = &entry.lastWriteTime;
+    }
+    // Otherwise a file changed since publication is taken as it is now, so
+    // its copy is held to the size the share gives now, not the listed one.
     std::uint64_t sizeNow = 0;
     const bool changedSincePublished =
-        config.sourceFromListing && ChangedSincePublished(source, entry, sizeNow);
-    const std::uint64_t sourceSize =
-        IsLink(entry.attributes) ? kSizeNotKnown : changedSincePublished ? sizeNow : entry.size;
-    const Sha256Digest* releaseHash =
-        entry.hashIndex < config.sourceHashes.size() ? &config.sourceHashes[entry.hashIndex] : nullptr;
+        config.sourceFromListing && release.hash == nullptr && ChangedSincePublished(source, entry, sizeNow);
+    const std::uint64_t sourceSize = isLink ? kSizeNotKnown : changedSincePublished ? sizeNow : entry.size;
     if (CopyAndLog(config, source, target, sourceSize, entry.attributes, !entry.isNew, entry.targetIsLink,
-                   entry.onlyIfAbsent, releaseHash) &&
+                   entry.onlyIfAbsent, release) &&
         changedSincePublished) {
       // Taken as it is now, which is not the release that was published.
       ErrorLog() << "Ошибка: файл \"" << source
@@ -195,10 +201,10 @@ class TargetActions : public PhaseActions {
                   bool targetIsLink, std::uint32_t releaseHashIndex) override {
     // A read-only target is replaced like any other (see CopyIntoPlace).
     if (!links_.MayWriteIn(config, ParentOf(target))) return;
-    const Sha256Digest* releaseHash =
-        releaseHashIndex < config.sourceHashes.size() ? &config.sourceHashes[releaseHashIndex] : nullptr;
+    ReleasedFile release;  // the pair's source keeps its own time
+    if (releaseHashIndex < config.sourceHashes.size()) release.hash = &config.sourceHashes[releaseHashIndex];
     (void)CopyAndLog(config, source, target, sourceSize, sourceAttributes, targetExists, targetIsLink, false,
-                     releaseHash);
+                     release);
   }
 
   void OnWorkEnds(SyncConfig& config) override { SendProgressEnd(config.progressWindowHandle); }

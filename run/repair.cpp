@@ -1,6 +1,7 @@
 #include "run/repair.h"
 
 #include <string>
+#include <vector>
 
 #include "config/sync_config.h"
 #include "fileops/long_path_copy.h"
@@ -10,8 +11,18 @@
 
 namespace {
 
-void MarkDirectory(SyncConfig& config, DirNode* source, DirNode* target, const std::string& targetPath) {
-  if (target->record.HasFlags(DIR_MISSING) || config.StopRequested()) return;
+// A file the target holds as the release lists it, to be hashed; its
+// path is its directory's (an index into a list of them) and its name.
+struct InstalledFile {
+  FileEntry* installed;
+  std::uint32_t hashIndex;
+  std::size_t directory;
+};
+
+void CollectDirectory(const SyncConfig& config, DirNode* source, DirNode* target, const std::string& targetPath,
+                      std::vector<std::string>& directories, std::vector<InstalledFile>& files) {
+  if (target->record.HasFlags(DIR_MISSING)) return;
+  directories.push_back(targetPath);
   for (const FileEntry& entry : source->record.entries) {
     if (entry.hashIndex >= config.sourceHashes.size()) continue;
     FileEntry* installed = FindEntry(target->record, entry.name);
@@ -19,28 +30,33 @@ void MarkDirectory(SyncConfig& config, DirNode* source, DirNode* target, const s
         !SameFile(entry.lastWriteTime, ComparableSize(entry), installed->lastWriteTime, installed->size)) {
       continue;  // copied again by the comparison anyway, or a link that is replaced
     }
-    const std::string path = targetPath + installed->name;
-    Sha256Digest digest;
-    std::uint64_t bytes = 0;
-    unsigned long error = 0;
-    ++config.repairChecked;
-    if (Sha256OfFile(ExtendedWidePath(path.c_str()), digest, bytes, error) &&
-        digest == config.sourceHashes[entry.hashIndex]) {
-      continue;
-    }
-    ++config.repairDamaged;
-    StatsLog() << "файл \"" << path << "\" не совпадает с выпуском, копируется заново" << EndLine;
-    installed->lastWriteTime = FileTime{};
+    files.push_back({installed, entry.hashIndex, directories.size() - 1});
   }
   DirNode* targetChild = target->firstChild;
   for (DirNode* sourceChild = source->firstChild; sourceChild != nullptr && targetChild != nullptr;
        sourceChild = sourceChild->nextSibling, targetChild = targetChild->nextSibling) {
-    MarkDirectory(config, sourceChild, targetChild, targetPath + targetChild->record.name + "\\");
+    CollectDirectory(config, sourceChild, targetChild, targetPath + targetChild->record.name + "\\", directories,
+                     files);
   }
 }
 
 }  // namespace
 
 void MarkDamagedTargetFiles(SyncConfig& config, DirNode* source, DirNode* target) {
-  MarkDirectory(config, source, target, config.targetDir);
+  std::vector<std::string> directories;
+  std::vector<InstalledFile> files;
+  CollectDirectory(config, source, target, config.targetDir, directories, files);
+  const auto pathOf = [&](const InstalledFile& file) { return directories[file.directory] + file.installed->name; };
+  HashFilesInTurn(
+      files.size(), [&](std::size_t i) { return ExtendedWidePath(pathOf(files[i]).c_str()); },
+      [&](std::size_t i, const FileHash& hash) {
+        if (config.StopRequested()) return false;
+        const InstalledFile& file = files[i];
+        ++config.repairChecked;
+        if (hash.hashed && hash.digest == config.sourceHashes[file.hashIndex]) return true;
+        ++config.repairDamaged;
+        StatsLog() << "файл \"" << pathOf(file) << "\" не совпадает с выпуском, копируется заново" << EndLine;
+        file.installed->lastWriteTime = FileTime{};
+        return true;
+      });
 }

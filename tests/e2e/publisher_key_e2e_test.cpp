@@ -197,7 +197,8 @@ TEST(PublisherKeys, AWorkstationWithThePublishersKeyTakesOnlyItsNewestSignedRele
 }
 
 // A share file changed after the release was signed, keeping its size and
-// time: its copy is not put in place, the installed file stays.
+// time: its copy is not put in place, the installed file stays. One only
+// touched (its bytes the release's) is copied with the release's time.
 TEST(PublisherKeys, AFileChangedAfterSigningIsNeverPutInPlace) {
   TempDir dir("kc");
   const std::string source = dir / "Источник";
@@ -215,11 +216,15 @@ TEST(PublisherKeys, AFileChangedAfterSigningIsNeverPutInPlace) {
   const unsigned long long time = GetWriteTime(source + "\\a.txt");
   WriteFileBytes(source + "\\a.txt", "A.TXT");
   SetWriteTime(source + "\\a.txt", time);
+  // Touched after signing: the same bytes under another time.
+  const unsigned long long released = GetWriteTime(source + "\\b.txt");
+  SetWriteTime(source + "\\b.txt", released + 36000000000ULL);
 
   const VelkarinRun run = RunVelkarin("/s", dir.Path());
   EXPECT_EQ(run.exitCode, 1u);
   EXPECT_EQ(ReadFileBytes(target + "\\a.txt").value_or(""), "old");
   EXPECT_EQ(ReadFileBytes(target + "\\b.txt").value_or(""), "b.txt");
+  EXPECT_EQ(GetWriteTime(target + "\\b.txt"), released) << "the release's time: the next run finds it up to date";
   EXPECT_EQ(ReadFileBytes(target + "\\velkarin.err").value_or(""),
             "Ошибка: файл \"" + source + "\\.\\a.txt\" не совпадает с подписанным списком источника, не скопирован\r\n");
 }
