@@ -37,9 +37,9 @@ def wine(args, cwd=None):
     return seconds, peak
 
 
-def write_ini(name, source, target, deletion=False, listing=None):
+def write_ini(name, source, target, deletion=False, listing=None, extra=""):
     """listing=False turns the published source listing off; None leaves the
-    program's default."""
+    program's default. `extra`: more lines of the main section."""
     text = ("[Основные параметры]\r\n"
             f"КаталогИсточник={winpath(source)}\r\n"
             f"КаталогПриемник={winpath(target)}\r\n"
@@ -47,12 +47,13 @@ def write_ini(name, source, target, deletion=False, listing=None):
             f"УдалятьНенужныеФайлы={'да' if deletion else 'нет'}\r\n")
     if listing is not None:
         text += f"ИспользоватьСписокИсточника={'да' if listing else 'нет'}\r\n"
+    text += extra
     with open(os.path.join(WORK, name), "wb") as f:
         f.write(text.encode("cp1251"))
 
 
-def velkarin(source, target, deletion=False, listing=None):
-    write_ini("velkarin.ini", source, target, deletion, listing)
+def velkarin(source, target, deletion=False, listing=None, extra=""):
+    write_ini("velkarin.ini", source, target, deletion, listing, extra)
     result = wine([VELKARIN_EXE, "velkarin.ini"], cwd=WORK)
     if os.path.exists(os.path.join(target, "velkarin.err")):
         raise SystemExit("velkarin.exe reported errors in " + target)

@@ -7,12 +7,15 @@ made.
   VELKARIN_BENCH_SHARE_MS="1 10"     delays per request, in ms
   VELKARIN_BENCH_SHARE_COPY_MS="1"   delays at which first copies run too
   VELKARIN_BENCH_SHARE_JITTER_MS=0   random extra delay per request, up to this
+  VELKARIN_BENCH_SHARE_SIGNED=0      no rows for a signed listing (published
+                                     with КлючПодписи, the run trusting the
+                                     key through КлючИздателя)
 """
 import os
 import shutil
 import subprocess
 
-from programs import BIN, PIN, WORK, baseline, in_turn, median, velkarin, write_ini
+from programs import BIN, PIN, WORK, baseline, in_turn, median, velkarin, wine, winpath, write_ini
 import share
 
 LATENCY_FS = os.path.join(BIN, "latency_fs")  # built by scripts/build (bench/CMakeLists.txt)
@@ -52,6 +55,31 @@ def publish(tree, base):
     return os.path.exists(listing)
 
 
+def publish_signed(tree, base):
+    """A key pair made with /k, then /s /p with КлючПодписи on the local tree
+    behind the share. The ini line that trusts the key, or None when no
+    signed listing appeared."""
+    keys = os.path.join(base, "publisher-keys")
+    shutil.rmtree(keys, ignore_errors=True)
+    os.makedirs(keys)
+    velkarin_exe = os.path.join(BIN, "velkarin.exe")
+    wine([velkarin_exe, "/s", "/k", winpath(keys)], cwd=WORK)
+    public = os.path.join(keys, "velkarin-publisher.pub")
+    if not os.path.exists(public):
+        return None
+    write_ini("velkarin-publish.ini", tree, os.path.join(base, "publish-target"),
+              extra=f"КлючПодписи={winpath(os.path.join(keys, 'velkarin-publisher.key'))}\r\n")
+    listing = os.path.join(tree, "velkarin.lst")
+    if os.path.exists(listing):
+        os.remove(listing)
+    subprocess.run(PIN + ["wine", velkarin_exe, "/s", "/p", "velkarin-publish.ini"], cwd=WORK,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    if not os.path.exists(listing):
+        return None
+    with open(public, encoding="ascii") as f:
+        return f"КлючИздателя={f.read().strip()}\r\n"
+
+
 def _row(share_, runs, program, bare=None):
     """Median seconds and median requests by kind of program (and bare)."""
     times, counts, bare_times, bare_counts = [], [], [], []
@@ -80,10 +108,19 @@ def measure(files, base, source, identical, runs):
         print(notes[-1], flush=True)
     try:
         _measure_delays(files, base, source, identical, runs, published, rows, notes)
+        if published and os.environ.get("VELKARIN_BENCH_SHARE_SIGNED", "1") != "0":
+            trust = publish_signed(source, base)
+            if trust:
+                shutil.copy2(os.path.join(source, "velkarin.lst"), identical)
+                _measure_signed(files, base, source, identical, runs, trust, rows)
+            else:
+                notes.append("signed rows skipped: no signed listing was published")
+                print(notes[-1], flush=True)
     except share.Unavailable as why:
         notes.append(f"share rows skipped: {why}")
         print(notes[-1], flush=True)
-    for name in (os.path.join(source, "velkarin.lst"), os.path.join(identical, "velkarin.lst")):
+    for name in (os.path.join(source, "velkarin.lst"), os.path.join(identical, "velkarin.lst"),
+                 os.path.join(identical, "velkarin.release")):
         if os.path.exists(name):
             os.remove(name)
     return rows, notes
@@ -117,6 +154,17 @@ def _measure_delays(files, base, source, identical, runs, published, rows, notes
                 rows[(delay, "first copy", listing)] = _row(s, 1, copy, bare_copy if listing == "none" else None)
 
 
+def _measure_signed(files, base, source, identical, runs, trust, rows):
+    """No-change runs from the signed listing, the target trusting its key:
+    the first one accepts the release, the measured ones find it accepted."""
+    velkarin(source, identical, extra=trust)
+    for delay in _ms_list("VELKARIN_BENCH_SHARE_MS", "1 10"):
+        with share.Share(LATENCY_FS, source, os.path.join(base, "share-mnt"), int(delay * 1000), 0) as s:
+            print(f"-- {files} files on the share at {delay:g} ms per request, signed listing", flush=True)
+            nochange = lambda: velkarin(share.UNC, identical, extra=trust)[0]
+            rows[(delay, "no-change", "signed")] = _row(s, 1 if delay > SLOW_MS else runs, nochange)
+
+
 def report(files, rows, notes, local_nochange, runs):
     print()
     print(f"Share rows, {files} files as {share.UNC} (latency_fs, names and attributes cached "
@@ -129,7 +177,7 @@ def report(files, rows, notes, local_nochange, runs):
         bare_s = row["bare_s"] if row["bare_s"] is not None else (walk.get(delay) if run == "no-change" else None)
         ratio = f"{row['s'] / bare_s:5.2f}" if bare_s else "    -"
         goal = ""
-        if run == "no-change" and listing == "published":
+        if run == "no-change" and listing in ("published", "signed"):
             goal = "ratio <= 0.1, requests <= 50" if delay == 1 else ("<= 2 s, requests <= 50" if delay == 10 else "requests <= 50")
         bare_text = f"{bare_s:7.2f}" if bare_s else f"{'-':>7}"
         bare_req = f"{share.total(row['bare_req']):8d}" if row["bare_req"] else f"{'-':>8}"
